@@ -1,0 +1,151 @@
+"""The command line: reads the text (arguments, standard input or character names),
+normalizes it if asked, and prints its characters' properties. Every failure the user can
+cause ends with one line on standard error and a non-zero exit status."""
+import argparse
+import json
+import os
+import sys
+
+import charlore
+
+from charlore_cli.table import escape, properties, render_table
+
+FORMS = ("NFC", "NFD", "NFKC", "NFKD")
+
+EXIT_FAILURE = 1
+EXIT_USAGE = 2
+EXIT_INTERRUPTED = 130
+
+
+class CommandError(Exception):
+    """A failure caused by the input; its text is the one line shown to the user."""
+
+
+class _Parser(argparse.ArgumentParser):
+    """An argument parser whose complaints fit on one line."""
+
+    def error(self, message):
+        self.exit(EXIT_USAGE, f"{self.prog}: {' '.join(message.split())} (see {self.prog} --help)\n")
+
+
+def _databases():
+    """Version string -> the object answering as of that version."""
+    return {charlore.unidata_version: charlore,
+            charlore.ucd_3_2_0.unidata_version: charlore.ucd_3_2_0}
+
+
+def _parser():
+    parser = _Parser(
+        prog="charlore",
+        description="Show what the Unicode Character Database says about each character "
+                    "of a text: code point, name, category, bidirectional class, combining "
+                    "class, east asian width, mirrored, decomposition and numeric value.",
+        epilog="Without TEXT, the text (or with --lookup the names, one a line) is read "
+               "from standard input as UTF-8.")
+    parser.add_argument("text", nargs="*", metavar="TEXT",
+                        help="the text to describe; several are joined with single spaces")
+    parser.add_argument("--form", choices=FORMS,
+                        help="describe the text after normalizing it to this form")
+    parser.add_argument("--lookup", action="store_true",
+                        help="take the arguments as character names (aliases and named "
+                             "sequences included, letter case ignored)")
+    parser.add_argument("--ucd", choices=tuple(_databases()), default=charlore.unidata_version,
+                        help="answer as of this version of the database (default %(default)s)")
+    parser.add_argument("--json", action="store_true", help="print one JSON document")
+    return parser
+
+
+def _argument_text(index, argument):
+    """The argument as text; an argument whose bytes were not valid in the locale's
+    encoding holds escaped bytes (lone surrogates) and is refused."""
+    for position, ch in enumerate(argument):
+        if 0xD800 <= ord(ch) <= 0xDFFF:
+            raise CommandError(f"argument {index} cannot be decoded "
+                               f"(byte 0x{ord(ch) & 0xFF:02X} at character {position})")
+    return argument
+
+
+def _standard_input():
+    """Standard input decoded as UTF-8, with one final line ending removed."""
+    data = sys.stdin.buffer.read()
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError as error:
+        raise CommandError(f"standard input is not valid UTF-8 "
+                           f"(byte 0x{data[error.start]:02X} at offset {error.start})") from None
+    if text.endswith("\r\n"):
+        return text[:-2]
+    if text.endswith("\n"):
+        return text[:-1]
+    return text
+
+
+def _look_up(database, names):
+    """(name, text) for each name; an unknown name is a CommandError."""
+    found = []
+    for name in names:
+        try:
+            found.append((name, database.lookup(name)))
+        except KeyError as error:
+            raise CommandError(escape(str(error.args[0]))) from None
+    return found
+
+
+def _document(arguments):
+    """Everything to show, as plain data: the text described and its rows, plus the
+    names looked up and the form applied when asked for."""
+    database = _databases()[arguments.ucd]
+    given = [_argument_text(i, a) for i, a in enumerate(arguments.text, start=1)]
+    document = {"unidata_version": database.unidata_version}
+    if arguments.lookup:
+        names = given or [line.strip() for line in _standard_input().splitlines() if line.strip()]
+        found = _look_up(database, names)
+        document["names"] = [{"name": name, "text": text} for name, text in found]
+        text = "".join(text for _, text in found)
+    else:
+        text = " ".join(given) if given else _standard_input()
+    if arguments.form:
+        document["input"] = text
+        document["form"] = arguments.form
+        text = database.normalize(arguments.form, text)
+    document["text"] = text
+    document["characters"] = [properties(database, ch) for ch in text]
+    return document
+
+
+def _text_lines(document):
+    """The document for people: what was looked up or normalized, then the table."""
+    lines = [f"{escape(entry['name'])}: {escape(entry['text'])}" for entry in document.get("names", ())]
+    if "form" in document:
+        lines.append(f"{document['form']}: {escape(document['text'])}")
+    if lines:
+        lines.append("")
+    if document["characters"]:
+        lines.extend(render_table(document["characters"]))
+    return lines
+
+
+def main(argv=None):
+    """Runs the command with argv (default: the process's arguments); returns the exit
+    status."""
+    arguments = _parser().parse_args(argv)
+    try:
+        document = _document(arguments)
+        if arguments.json:
+            output = json.dumps(document, ensure_ascii=True, indent=2) + "\n"
+        else:
+            output = "".join(line + "\n" for line in _text_lines(document))
+        sys.stdout.reconfigure(errors="backslashreplace")
+        sys.stdout.write(output)
+        sys.stdout.flush()
+    except CommandError as error:
+        print(f"charlore: {error}", file=sys.stderr)
+        return EXIT_FAILURE
+    except BrokenPipeError:
+        # The reader went away (as with `charlore ... | head`); say nothing more, and keep
+        # the interpreter's final flush from failing on the closed pipe.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return EXIT_FAILURE
+    except KeyboardInterrupt:
+        return EXIT_INTERRUPTED
+    return 0
