@@ -18,7 +18,8 @@ EXIT_INTERRUPTED = 130
 
 
 class CommandError(Exception):
-    """A failure caused by the input; its text is the one line shown to the user."""
+    """A failure that ends the command; its text is the one line shown to the user, or
+    None when there is nothing to say."""
 
 
 class _Parser(argparse.ArgumentParser):
@@ -67,7 +68,10 @@ def _argument_text(index, argument):
 
 def _standard_input():
     """Standard input decoded as UTF-8, with one final line ending removed."""
-    data = sys.stdin.buffer.read()
+    try:
+        data = sys.stdin.buffer.read()
+    except OSError as error:
+        raise CommandError(f"cannot read standard input: {error.strerror}") from None
     try:
         text = data.decode("utf-8")
     except UnicodeDecodeError as error:
@@ -125,6 +129,23 @@ def _text_lines(document):
     return lines
 
 
+def _write(lines):
+    """Writes the lines to standard output. A reader that went away (as with `charlore
+    ... | head`) ends the output silently; any other failure to write is a CommandError."""
+    try:
+        sys.stdout.reconfigure(errors="backslashreplace")
+        for line in lines:
+            sys.stdout.write(line + "\n")
+        sys.stdout.flush()
+    except OSError as error:
+        # What is still buffered goes nowhere, so that the interpreter's last flush at exit
+        # does not fail a second time.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        if isinstance(error, BrokenPipeError):
+            raise CommandError(None) from None
+        raise CommandError(f"cannot write the output: {error.strerror}") from None
+
+
 def main(argv=None):
     """Runs the command with argv (default: the process's arguments); returns the exit
     status."""
@@ -132,19 +153,13 @@ def main(argv=None):
     try:
         document = _document(arguments)
         if arguments.json:
-            output = json.dumps(document, ensure_ascii=True, indent=2) + "\n"
+            lines = [json.dumps(document, ensure_ascii=True, indent=2)]
         else:
-            output = "".join(line + "\n" for line in _text_lines(document))
-        sys.stdout.reconfigure(errors="backslashreplace")
-        sys.stdout.write(output)
-        sys.stdout.flush()
+            lines = _text_lines(document)
+        _write(lines)
     except CommandError as error:
-        print(f"charlore: {error}", file=sys.stderr)
-        return EXIT_FAILURE
-    except BrokenPipeError:
-        # The reader went away (as with `charlore ... | head`); say nothing more, and keep
-        # the interpreter's final flush from failing on the closed pipe.
-        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        if error.args[0] is not None:
+            print(f"charlore: {error}", file=sys.stderr)
         return EXIT_FAILURE
     except KeyboardInterrupt:
         return EXIT_INTERRUPTED

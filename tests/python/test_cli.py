@@ -2,6 +2,7 @@
 undecodable input (one line on standard error, non-zero status, nothing on standard
 output), its help, and empty input."""
 import json
+import os
 import subprocess
 import sys
 
@@ -74,3 +75,21 @@ def test_module_entry_point_is_the_same_command():
     via_script = subprocess.run([str(COMMAND), "--form", "bogus"], capture_output=True, timeout=60)
     assert via_module.returncode == via_script.returncode == 2
     assert via_module.stderr == via_script.stderr
+
+
+def test_unwritable_output_is_one_line():
+    with open("/dev/full", "wb") as full:
+        done = subprocess.run([str(COMMAND), "--json"], input=b"", stdout=full,
+                              stderr=subprocess.PIPE, timeout=60)
+    line = one_error_line(done)
+    assert done.returncode == 1 and "cannot write the output" in line
+
+
+def test_unreadable_input_is_one_line(tmp_path):
+    directory = os.open(tmp_path, os.O_RDONLY)
+    try:
+        done = subprocess.run([str(COMMAND)], stdin=directory, capture_output=True, timeout=60)
+    finally:
+        os.close(directory)
+    line = one_error_line(done)
+    assert done.returncode == 1 and "cannot read standard input" in line
