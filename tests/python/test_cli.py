@@ -84,12 +84,3 @@ def test_unwritable_output_is_one_line():
     line = one_error_line(done)
     assert done.returncode == 1 and "cannot write the output" in line
 
-
-def test_unreadable_input_is_one_line(tmp_path):
-    directory = os.open(tmp_path, os.O_RDONLY)
-    try:
-        done = subprocess.run([str(COMMAND)], stdin=directory, capture_output=True, timeout=60)
-    finally:
-        os.close(directory)
-    line = one_error_line(done)
-    assert done.returncode == 1 and "cannot read standard input" in line
