@@ -70,7 +70,9 @@ TEST(CharacterTypeTables, DecimalDigitRecordsAreSevenToSixteenInOrderOfValue) {
         const CharTypeRecord &r = char_type_records[n];
         bool decimal = r.flags & CT_DECIMAL_DIGIT;
         EXPECT_EQ(decimal, n >= 7 && n <= 16) << n;
-        if (decimal) EXPECT_EQ(r.decimal_value, n - 7);
+        if (decimal) {
+            EXPECT_EQ(r.decimal_value, n - 7);
+        }
     }
 }
 
