@@ -105,10 +105,18 @@ def test_normalize_forms_are_the_four_forms():
     assert set(typing.get_args(form)) == {"NFC", "NFD", "NFKC", "NFKD"}
 
 
-# Results of the record property queries have the types the stub promises; the
-# other queries are checked the same way in pending_test_stub_results.py.
-RECORD_CALLS = [("category", ("A",)), ("bidirectional", ("A",)), ("combining", ("\u0301",)),
-                ("mirrored", ("(",)), ("east_asian_width", ("\u3042",))]
+# Calls whose results must have the types the stub promises, with and without a
+# default; decomposition and normalize are checked the same way in
+# pending_test_stub_results.py.
+CALLS = [
+    ("category", ("A",)), ("bidirectional", ("A",)), ("combining", ("\u0301",)),
+    ("mirrored", ("(",)), ("east_asian_width", ("\u3042",)),
+    ("decimal", ("7",)), ("decimal", ("a", None)), ("decimal", ("7", None)),
+    ("digit", ("\u00b2",)), ("digit", ("a", "none")),
+    ("numeric", ("\u00bd",)), ("numeric", ("a", -1)), ("numeric", ("7", -1)),
+    ("name", ("A",)), ("name", ("\u0000", None)), ("name", ("A", None)),
+    ("lookup", ("SPACE",)), ("lookup", (b"SPACE",)),
+]
 
 
 def result_matches(query, arguments, database):
@@ -122,6 +130,6 @@ def result_matches(query, arguments, database):
     return isinstance(result, allowed) or (len(arguments) == 2 and result is arguments[1])
 
 
-@pytest.mark.parametrize("query, arguments", RECORD_CALLS)
-def test_record_query_results_have_the_stub_types(database, query, arguments):
+@pytest.mark.parametrize("query, arguments", CALLS)
+def test_results_have_the_stub_types(database, query, arguments):
     assert result_matches(query, arguments, database)
