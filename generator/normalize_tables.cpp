@@ -228,6 +228,26 @@ Output build_normalize_tables(Context &context) {
     TwoStageIndex decomposition_index = build_two_stage(record_of, 7);
     if (decomposition_index.blocks() > 0xFF) throw InputError("decomposition index: more than 255 blocks");
 
+    // Composition: first and last characters, and the pair table in blocks of four.
+    Composition composition =
+        primary_composites(mappings, read_composition_exclusions(context.current_file("DerivedNormalizationProps.txt")));
+    RangeTable firsts(composition.firsts), lasts(composition.lasts);
+    for (uint32_t first : composition.firsts)
+        if (const UnicodeDataEntry *e = data.find(first); e && e->combining != 0)
+            fail(e->file + ":" + std::to_string(e->line), "a first character of a composite is not a starter");
+    const uint32_t last_count = static_cast<uint32_t>(composition.lasts.size());
+    std::vector<uint32_t> pairs(composition.firsts.size() * last_count, 0);
+    for (const auto &[pair, composite] : composition.composite_of)
+        pairs[firsts.index_of[pair.first] * last_count + lasts.index_of[pair.second]] = composite;
+    size_t pair_count = pairs.size();
+    pairs.resize(std::max(size_t{4}, (pairs.size() + 3) & ~size_t{3}), 0);  // whole blocks, at least one
+    TwoStageIndex pair_index = build_two_stage(pairs, 2);
+    if (pair_index.blocks() > 0xFFFF) throw InputError("composition pairs: more than 65535 blocks");
+    int chain = longest_chain(composition);
+    if (chain > SKIPPED_CAPACITY)
+        throw InputError("a starter can absorb " + std::to_string(chain) + " characters in a row, more than the " +
+                         std::to_string(SKIPPED_CAPACITY) + " of the skipped list");
+
     // The pending stack must hold every expansion: canonical and compatibility mappings of
     // the current data, and the same with the Unicode 3.2.0 changes (replacements, and no
     // mapping for characters that were not assigned then).
@@ -262,28 +282,6 @@ Output build_normalize_tables(Context &context) {
                                  std::to_string(PENDING_CAPACITY));
         }
     }
-
-    // Composition: first and last characters, and the pair table in blocks of four.
-    Composition composition =
-        primary_composites(mappings, read_composition_exclusions(context.current_file("DerivedNormalizationProps.txt")));
-    RangeTable firsts(composition.firsts), lasts(composition.lasts);
-    for (uint32_t first : composition.firsts)
-        if (const UnicodeDataEntry *e = data.find(first); e && e->combining != 0)
-            fail(e->file + ":" + std::to_string(e->line), "a first character of a composite is not a starter");
-    const uint32_t last_count = static_cast<uint32_t>(composition.lasts.size());
-    std::vector<uint32_t> pairs(composition.firsts.size() * last_count, 0);
-    for (const auto &[pair, composite] : composition.composite_of)
-        pairs[firsts.index_of[pair.first] * last_count + lasts.index_of[pair.second]] = composite;
-    size_t pair_count = pairs.size();
-    pairs.resize((pairs.size() + 3) & ~size_t{3}, 0);
-    TwoStageIndex pair_index = build_two_stage(pairs, 2);
-    if (pair_index.blocks() > 0xFFFF) throw InputError("composition pairs: more than 65535 blocks");
-    if (pair_index.stage2[0] || pair_index.stage2[1] || pair_index.stage2[2] || pair_index.stage2[3])
-        throw InputError("composition pairs: the first block is not empty");
-    int chain = longest_chain(composition);
-    if (chain > SKIPPED_CAPACITY)
-        throw InputError("a starter can absorb " + std::to_string(chain) + " characters in a row, more than the " +
-                         std::to_string(SKIPPED_CAPACITY) + " of the skipped list");
 
     HeaderWriter out("Decomposition records and index, and composition tables, of UCD 18.0.0.",
                      "UCD 18.0.0 (UnicodeData.txt, DerivedNormalizationProps.txt) and Unicode 3.2.0 "

@@ -16,7 +16,6 @@ constexpr uint32_t S_BASE = 0xAC00, L_BASE = 0x1100, V_BASE = 0x1161, T_BASE = 0
 constexpr uint32_t L_COUNT = 19, V_COUNT = 21, T_COUNT = 28, N_COUNT = V_COUNT * T_COUNT, S_COUNT = L_COUNT * N_COUNT;
 
 constexpr Py_ssize_t OUTPUT_GROWTH = 10;          // slots added when the output runs short
-constexpr Py_ssize_t COUNTING_SORT_MIN_RUN = 20;  // shorter runs are sorted by insertion
 constexpr size_t TEXT_SIZE = 256;                 // the decomposition query's text buffer
 
 bool is_hangul_syllable(uint32_t cp) { return cp - S_BASE < S_COUNT; }
@@ -86,35 +85,6 @@ bool counting_sort(uint32_t *run, Py_ssize_t m, CodePoints &scratch) {
     return true;
 }
 
-// Puts every run of non-starters of buffer[0 .. count) into canonical order. Runs already
-// in order are only scanned. False (nothing set) when the sort scratch cannot be had.
-bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count) {
-    CodePoints scratch;
-    Py_ssize_t i = 0;
-    while (i < count) {
-        unsigned previous = combining_class(buffer[i]);
-        if (previous == 0 || i == count - 1) {
-            ++i;
-            continue;
-        }
-        Py_ssize_t j = i + 1;
-        bool in_order = true;
-        for (; j < count; ++j) {
-            unsigned cls = combining_class(buffer[j]);
-            if (cls == 0) break;
-            if (previous > cls) in_order = false;
-            previous = cls;
-        }
-        Py_ssize_t m = j - i;
-        if (!in_order) {
-            if (m < COUNTING_SORT_MIN_RUN) insertion_sort(buffer + i, m);
-            else if (!counting_sort(buffer + i, m, scratch)) return false;
-        }
-        i = j;
-    }
-    return true;
-}
-
 struct Form {
     const char *name;
     uint8_t quick_check_mask;
@@ -154,6 +124,33 @@ int find_composition_index(const CompositionRange *table, uint32_t cp) {
 uint32_t composition_pair(int f, int l) {
     uint32_t pair = static_cast<uint32_t>(f * LAST_COUNT + l);
     return composition_pairs[composition_stage1[pair >> 2] * 4 + (pair & 3)];
+}
+
+bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count, Py_ssize_t counting_sort_min_run) {
+    CodePoints scratch;
+    Py_ssize_t i = 0;
+    while (i < count) {
+        unsigned previous = combining_class(buffer[i]);
+        if (previous == 0 || i == count - 1) {
+            ++i;
+            continue;
+        }
+        Py_ssize_t j = i + 1;
+        bool in_order = true;
+        for (; j < count; ++j) {
+            unsigned cls = combining_class(buffer[j]);
+            if (cls == 0) break;
+            if (previous > cls) in_order = false;
+            previous = cls;
+        }
+        Py_ssize_t m = j - i;
+        if (!in_order) {
+            if (m < counting_sort_min_run) insertion_sort(buffer + i, m);
+            else if (!counting_sort(buffer + i, m, scratch)) return false;
+        }
+        i = j;
+    }
+    return true;
 }
 
 bool quick_check_passes(PyObject *string, uint8_t mask) {

@@ -20,6 +20,9 @@ struct CompositionRange {
 constexpr int PENDING_CAPACITY = 20;  // code points waiting during one character's expansion
 constexpr int SKIPPED_CAPACITY = 20;  // positions absorbed by one starter
 
+// Runs of non-starters at least this long are sorted by counting, shorter ones by insertion.
+constexpr Py_ssize_t COUNTING_SORT_MIN_RUN = 20;
+
 // decomposition(chr): the decomposition mapping of chr as a string.
 PyObject *query_decomposition(PyObject *self, PyObject *argument);
 // normalize(form, unistr): unistr in the normal form `form`.
@@ -34,6 +37,14 @@ int find_composition_index(const CompositionRange *table, uint32_t cp);
 
 // The primary composite of first index f and last index l, or 0 when they do not compose.
 uint32_t composition_pair(int f, int l);
+
+// Puts every run of non-starters of buffer[0 .. count) into canonical order (a stable sort
+// by combining class); runs already in order are only scanned. Runs of at least
+// `counting_sort_min_run` code points are sorted by counting through a scratch buffer of
+// its own, freed before it returns. False, with no exception set, when that buffer cannot
+// be allocated; the buffer is then partly sorted. Never raises.
+bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count,
+                            Py_ssize_t counting_sort_min_run = COUNTING_SORT_MIN_RUN);
 
 // True if the str `string` is certainly in the form whose quick-check bits `mask` selects
 // (0x03 NFD, 0x0C NFKD, 0x30 NFC, 0xC0 NFKC). Reads the current database only; never
