@@ -43,8 +43,9 @@ int main(int argc, char **argv) {
         if ((arg == "--ucd" || arg == "--data" || arg == "--out") && i + 1 < argc) {
             (arg == "--ucd" ? ucd : arg == "--data" ? data : out) = argv[++i];
         } else {
-            std::fputs(arg == "--help" || arg == "-h" ? USAGE : USAGE, arg == "--help" ? stdout : stderr);
-            return arg == "--help" || arg == "-h" ? 0 : 2;
+            bool help = arg == "--help" || arg == "-h";
+            std::fputs(USAGE, help ? stdout : stderr);
+            return help ? 0 : 2;
         }
     }
     try {
