@@ -2,6 +2,8 @@
 turn (and every allocation from some point on) fails, and the call must give either the
 right result or MemoryError, without a crash and without keeping any memory."""
 import gc
+import os
+import subprocess
 import sys
 import tracemalloc
 
@@ -53,7 +55,8 @@ def memory_in_use():
 def memory_kept_by(action):
     """What action() keeps, as (blocks, bytes). Each reading held alive costs the same few
     blocks, so the cost of the second reading is subtracted from the third."""
-    action()  # lets the interpreter fill its caches first
+    for _ in range(2):
+        action()  # lets the interpreter fill its caches first
     first = memory_in_use()
     second = memory_in_use()
     action()
@@ -115,3 +118,23 @@ def test_long_input_sweep_counts_every_growth(traced):
 def test_failure_leaves_no_exception_behind_a_later_success():
     assert run_failing(charlore, "NFC", "A\u0300", 0, 0) is MemoryError
     assert charlore.normalize("NFC", "A\u0300") == "\u00c0"
+
+
+# Inputs whose expansion ends right at, or just past, the end of a working buffer.
+BUFFER_EDGES = """
+import charlore
+for database in (charlore, charlore.ucd_3_2_0):
+    for n in range(40):
+        for unit in ("\\uac01", "\\ufdfa", "\\u1f82", "a\\uac01", "A\\u0300", "a" + "\\u0301\\u0316" * 15):
+            for form in ("NFC", "NFD", "NFKC", "NFKD"):
+                database.normalize(form, unit * n)
+print("done")
+"""
+
+
+def test_working_buffers_are_never_overrun():
+    # The interpreter's debug allocator guards every block with pad bytes and stops the
+    # process when a write past the end has spoilt them.
+    result = subprocess.run([sys.executable, "-c", BUFFER_EDGES], env={**os.environ, "PYTHONMALLOC": "debug"},
+                            capture_output=True, text=True, timeout=600)
+    assert (result.returncode, result.stdout.strip()) == (0, "done"), result.stderr
