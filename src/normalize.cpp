@@ -15,8 +15,8 @@ namespace {
 constexpr uint32_t S_BASE = 0xAC00, L_BASE = 0x1100, V_BASE = 0x1161, T_BASE = 0x11A7;
 constexpr uint32_t L_COUNT = 19, V_COUNT = 21, T_COUNT = 28, N_COUNT = V_COUNT * T_COUNT, S_COUNT = L_COUNT * N_COUNT;
 
-constexpr Py_ssize_t OUTPUT_GROWTH = 10;          // slots added when the output runs short
-constexpr size_t TEXT_SIZE = 256;                 // the decomposition query's text buffer
+constexpr Py_ssize_t OUTPUT_GROWTH = 10;  // slots added when the output runs short
+constexpr size_t TEXT_SIZE = 256;         // the decomposition query's text buffer
 
 bool is_hangul_syllable(uint32_t cp) { return cp - S_BASE < S_COUNT; }
 
@@ -41,12 +41,6 @@ public:
         data_ = static_cast<uint32_t *>(grown);
         size_ = size;
         return true;
-    }
-    // Frees the memory now rather than at the end of the scope.
-    void release() {
-        PyMem_Free(data_);
-        data_ = nullptr;
-        size_ = 0;
     }
     uint32_t *data() { return data_; }
     Py_ssize_t size() const { return size_; }
