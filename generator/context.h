@@ -42,6 +42,10 @@ struct Output {
 };
 
 // The table builders, one per subsystem; each returns its header.
+// The four quick-check values of every code point from DerivedNormalizationProps.txt,
+// packed as the property records store them (2 bits each: NFD, NFKD, NFC, NFKC).
+std::vector<uint8_t> read_quick_checks(const std::filesystem::path &path);
+
 Output build_database_tables(Context &context);
 Output build_ctype_tables(Context &context);
 Output build_normalize_tables(Context &context);

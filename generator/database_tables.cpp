@@ -49,6 +49,8 @@ std::vector<uint8_t> read_widths(const std::filesystem::path &path) {
     return widths;
 }
 
+}  // namespace
+
 // The four quick-check values of every code point, packed as stored in the records.
 std::vector<uint8_t> read_quick_checks(const std::filesystem::path &path) {
     static const std::map<std::string_view, int> SHIFTS = {
@@ -68,6 +70,8 @@ std::vector<uint8_t> read_quick_checks(const std::filesystem::path &path) {
     }
     return checks;
 }
+
+namespace {
 
 using PropertyRecord = std::array<uint8_t, 6>;  // category, combining, bidi, mirrored, width, quick_check
 

@@ -25,6 +25,13 @@ const std::vector<std::string> PREFIX_NAMES = {
 
 constexpr uint32_t HANGUL_FIRST = 0xAC00, HANGUL_COUNT = 11172;
 
+// Bits of the derived normalization information (the module reads the same layout):
+// 0-7 combining class, 8-11 quick check fails for NFD, NFKD, NFC, NFKC, then canonical
+// decomposition, any decomposition, first and last character of a composition.
+constexpr uint32_t INFO_QUICK_CHECK_FAILS = 0x100, INFO_CANONICAL = 0x1000, INFO_DECOMPOSES = 0x2000,
+                   INFO_FIRST = 0x4000, INFO_LAST = 0x8000;
+constexpr int FORM_COUNT = 4;  // NFD, NFKD, NFC, NFKC: the order of the quick-check bits
+
 bool is_hangul_syllable(uint32_t cp) { return cp - HANGUL_FIRST < HANGUL_COUNT; }
 
 struct Mapping {
@@ -283,6 +290,41 @@ Output build_normalize_tables(Context &context) {
         }
     }
 
+    // Derived for the fast paths: one 16-bit word of normalization information per code
+    // point, and for each form the code point below which every character passes the
+    // quick check with class 0.
+    std::vector<uint8_t> checks = read_quick_checks(context.current_file("DerivedNormalizationProps.txt"));
+    std::vector<uint32_t> info(CODE_POINTS, 0);
+    std::vector<uint32_t> quick_check_yes_below(FORM_COUNT, CODE_POINTS);
+    for (uint32_t cp = 0; cp < CODE_POINTS; ++cp) {
+        const UnicodeDataEntry *e = data.find(cp);
+        uint32_t bits = e ? static_cast<uint32_t>(e->combining) : 0;
+        for (int form = 0; form < FORM_COUNT; ++form)
+            if ((checks[cp] >> (2 * form)) & 3) bits |= INFO_QUICK_CHECK_FAILS << form;
+        const Mapping &m = mappings[cp];
+        if (is_hangul_syllable(cp) || (!m.code_points.empty() && m.prefix == 0)) bits |= INFO_CANONICAL;
+        if (is_hangul_syllable(cp) || !m.code_points.empty()) bits |= INFO_DECOMPOSES;
+        if (composition.firsts.count(cp)) bits |= INFO_FIRST;
+        if (composition.lasts.count(cp)) bits |= INFO_LAST;
+        info[cp] = bits;
+        for (int form = 0; form < FORM_COUNT; ++form)
+            if ((bits & (0xFF | INFO_QUICK_CHECK_FAILS << form)) && quick_check_yes_below[form] == CODE_POINTS)
+                quick_check_yes_below[form] = cp;
+    }
+    // Per block of 128 code points, bit `form` set when every one of them passes that
+    // form's quick check with class 0.
+    std::vector<uint32_t> block_yes(CODE_POINTS >> 7, 0);
+    for (uint32_t block = 0; block < block_yes.size(); ++block) {
+        for (int form = 0; form < FORM_COUNT; ++form) {
+            bool yes = true;
+            for (uint32_t cp = block << 7; yes && cp < (block + 1) << 7; ++cp)
+                yes = !(info[cp] & (0xFF | INFO_QUICK_CHECK_FAILS << form));
+            if (yes) block_yes[block] |= 1u << form;
+        }
+    }
+    TwoStageIndex info_index = build_two_stage(info, 7);
+    if (info_index.blocks() > 0xFF) throw InputError("normalization information: more than 255 blocks");
+
     HeaderWriter out("Decomposition records and index, and composition tables, of UCD 18.0.0.",
                      "UCD 18.0.0 (UnicodeData.txt, DerivedNormalizationProps.txt) and Unicode 3.2.0 "
                      "(UnicodeData.txt, for the pending-stack check)");
@@ -301,6 +343,18 @@ Output build_normalize_tables(Context &context) {
     out.text("\n");
     out.array("uint16_t", "composition_stage1", pair_index.stage1, 16);
     out.array("uint32_t", "composition_pairs", pair_index.stage2, 8, true);
+    out.text("// Derived from the tables above and the property records, for the fast paths: per code\n"
+             "// point bits 0-7 the combining class, bits 8-11 set where the NFD, NFKD, NFC, NFKC quick\n"
+             "// check fails, bit 12 canonical decomposition, bit 13 any decomposition (both also for\n"
+             "// Hangul syllables), bit 14 first and bit 15 last character of a primary composite.\n");
+    out.array("uint8_t", "normalization_info_stage1", info_index.stage1, 16);
+    out.array("uint16_t", "normalization_info_stage2", info_index.stage2, 8, true);
+    out.text("// Per form (NFD, NFKD, NFC, NFKC): every code point below passes the quick check with\n"
+             "// class 0.\n");
+    out.array("uint32_t", "QUICK_CHECK_YES_BELOW", quick_check_yes_below, 4, true);
+    out.text("// Per block of 128 code points (cp >> 7): bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set when every\n"
+             "// code point of the block passes that quick check with class 0.\n");
+    out.array("uint8_t", "quick_check_yes_blocks", block_yes, 32);
     out.text("}  // namespace charlore\n");
 
     std::vector<std::string> summary{
@@ -312,6 +366,7 @@ Output build_normalize_tables(Context &context) {
             " runs, " + std::to_string(composition.composite_of.size()) + " primary composites",
         std::to_string(pair_index.stage1.size()) + " composition stage-1 entries (" + std::to_string(pair_count) +
             " pairs), " + std::to_string(pair_index.blocks()) + " blocks of four",
+        std::to_string(info_index.blocks()) + " blocks of derived normalization information",
         "longest composition chain " + std::to_string(chain) + " (skipped list " + std::to_string(SKIPPED_CAPACITY) +
             ")"};
     for (const Depths &d : depths)

@@ -77,7 +77,12 @@ int _PyCharlore_ToDigit(Py_UCS4 ch) {
     return r.flags & CT_DIGIT ? r.digit_value : -1;
 }
 
-double _PyCharlore_ToNumeric(Py_UCS4 ch) { return numeric_value_of(ch); }
+// The record's numeric flag, set exactly where the switch has a value, turns away the
+// characters without one before the switch is searched.
+double _PyCharlore_ToNumeric(Py_UCS4 ch) {
+    if (!(lookup_char_type(ch).flags & CT_NUMERIC)) return -1.0;
+    return numeric_value_of(ch);
+}
 
 Py_UCS4 _PyCharlore_ToUppercase(Py_UCS4 ch) { return simple_mapping(ch, &CharTypeRecord::upper_delta); }
 Py_UCS4 _PyCharlore_ToLowercase(Py_UCS4 ch) { return simple_mapping(ch, &CharTypeRecord::lower_delta); }

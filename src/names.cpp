@@ -4,7 +4,6 @@
 #define PY_SSIZE_T_CLEAN
 #include "names.h"
 
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -56,36 +55,10 @@ int algorithmic_name_kind(uint32_t cp) {
 
 void hangul_syllable_name(uint32_t cp, char *buffer) {
     uint32_t s = cp - HANGUL_BASE;
-    const JamoRow &l = hangul_jamo_names[s / SYLLABLES_PER_LEADING];
-    const JamoRow &v = hangul_jamo_names[s % SYLLABLES_PER_LEADING / TRAILING_PER_VOWEL];
-    const JamoRow &t = hangul_jamo_names[s % TRAILING_PER_VOWEL];
-    std::snprintf(buffer, NAME_LIMIT, "%s%s%s%s", algorithmic_name_prefixes[HANGUL_KIND], l.leading, v.vowel,
-                  t.trailing);
-}
-
-// Writes the name of cp into buffer (NAME_LIMIT + 1 bytes); false when it has none. On a
-// UCD object (version selection) characters unassigned in Unicode 3.2.0 have no name,
-// nor have aliases and named sequences; elsewhere their private code points are named
-// only when allow_private_names is true. Never raises, never allocates.
-bool code_point_name(PyObject *self, uint32_t cp, char *buffer, bool allow_private_names) {
-    if (cp > 0x10FFFF) return false;
-    bool private_name = is_alias(cp) || is_named_sequence(cp);
-    if (private_name && !allow_private_names) return false;
-    if (const UCDObject *old = selected_old_version(self)) {
-        if (private_name || old->old_record_lookup(cp)->old_category == 0) return false;
-    }
-    int kind = algorithmic_name_kind(cp);
-    if (kind == HANGUL_KIND) {
-        hangul_syllable_name(cp, buffer);
-        return true;
-    }
-    if (kind > 0) {
-        int length = std::snprintf(buffer, NAME_LIMIT, "%s%04X", algorithmic_name_prefixes[kind], cp);
-        return length >= 0 && static_cast<size_t>(length) < NAME_LIMIT;
-    }
-    uint32_t offset = name_phrase_stage2[(name_phrase_stage1[cp >> NAME_PHRASE_SHIFT] << NAME_PHRASE_SHIFT) +
-                                         (cp & ((1u << NAME_PHRASE_SHIFT) - 1))];
-    return offset != 0 && decode_stored_name(stored_names, offset, buffer);
+    size_t length = append_name_text(buffer, 0, algorithmic_name_prefixes[HANGUL_KIND]);
+    length = append_name_text(buffer, length, hangul_jamo_names[s / SYLLABLES_PER_LEADING].leading);
+    length = append_name_text(buffer, length, hangul_jamo_names[s % SYLLABLES_PER_LEADING / TRAILING_PER_VOWEL].vowel);
+    append_name_text(buffer, length, hangul_jamo_names[s % TRAILING_PER_VOWEL].trailing);
 }
 
 unsigned char upper(char c) { return _Py_ctype_toupper[static_cast<unsigned char>(c)]; }
@@ -188,6 +161,27 @@ PyObject *lookup_stored_name(PyObject *self, const char *name, size_t size) {
 }
 
 }  // namespace
+
+bool code_point_name(PyObject *self, uint32_t cp, char *buffer, bool allow_private_names) {
+    if (cp > 0x10FFFF) return false;
+    bool private_name = is_alias(cp) || is_named_sequence(cp);
+    if (private_name && !allow_private_names) return false;
+    if (const UCDObject *old = selected_old_version(self)) {
+        if (private_name || old->old_record_lookup(cp)->old_category == 0) return false;
+    }
+    int kind = algorithmic_name_kind(cp);
+    if (kind == HANGUL_KIND) {
+        hangul_syllable_name(cp, buffer);
+        return true;
+    }
+    if (kind > 0) {
+        return write_prefixed_name(algorithmic_name_prefixes[kind], cp, buffer) < NAME_LIMIT;
+    }
+    uint32_t offset = name_phrase_stage2[(name_phrase_stage1[cp >> NAME_PHRASE_SHIFT] << NAME_PHRASE_SHIFT) +
+                                         (cp & ((1u << NAME_PHRASE_SHIFT) - 1))];
+    return offset != 0 && decode_stored_name(stored_names, offset, buffer);
+}
+
 
 PyObject *query_name(PyObject *self, PyObject *arguments) {
     int cp;

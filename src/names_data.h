@@ -40,6 +40,31 @@ struct AlgorithmicNameRange {
 inline constexpr const char *algorithmic_name_prefixes[5] = {
     "HANGUL SYLLABLE ", "CJK UNIFIED IDEOGRAPH-", "TANGUT IDEOGRAPH-", "JURCHEN CHARACTER-", "SMALL SEAL CHARACTER-"};
 
+// Writes `prefix`, then cp in upper-case hexadecimal with at least four digits, then a NUL
+// into `buffer`: the text that the format "%s%04X" gives, without the cost of a formatted
+// print. Returns the length without the NUL; the buffer needs room for the prefix, six
+// digits and the NUL. Never fails.
+inline size_t write_prefixed_name(const char *prefix, uint32_t cp, char *buffer) {
+    size_t length = 0;
+    while (prefix[length] != '\0') {
+        buffer[length] = prefix[length];
+        ++length;
+    }
+    int digits = 4;
+    while (digits < 8 && (cp >> (4 * digits)) != 0) ++digits;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) buffer[length++] = "0123456789ABCDEF"[(cp >> shift) & 15];
+    buffer[length] = '\0';
+    return length;
+}
+
+// Appends the NUL-terminated `text` at `position` of `buffer` and terminates it; returns
+// the new length. The caller guarantees the room.
+inline size_t append_name_text(char *buffer, size_t position, const char *text) {
+    while (*text != '\0') buffer[position++] = *text++;
+    buffer[position] = '\0';
+    return position;
+}
+
 struct NamedSequence {
     int32_t length;  // code points in use
     uint16_t code_points[NAMED_SEQUENCE_MAX_LENGTH];  // unused ones are 0

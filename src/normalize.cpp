@@ -2,7 +2,9 @@
 // Python-visible queries decomposition and normalize.
 #include "normalize.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "database.h"
 #include "generated/normalize_tables.h"
@@ -101,6 +103,231 @@ struct StrReader {
     const void *data;
 };
 
+uint16_t info_of(uint32_t cp) {
+    if (cp > 0x10FFFF) return 0;
+    return normalization_info_stage2[(normalization_info_stage1[cp >> 7] << 7) + (cp & 127)];
+}
+
+// Characters below this are starters (class 0 for NFC) and no last character of a
+// composite: nothing combines with a character that comes before one of them.
+constexpr uint32_t NOTHING_COMBINES_BELOW =
+    std::min(static_cast<uint32_t>(composition_last_ranges[0].start), QUICK_CHECK_YES_BELOW[2]);
+
+int first_index(uint32_t cp) {
+    return search_composition_index(composition_first_ranges, std::size(composition_first_ranges) - 1, cp);
+}
+int last_index(uint32_t cp) {
+    return search_composition_index(composition_last_ranges, std::size(composition_last_ranges) - 1, cp);
+}
+
+// The quick check over one storage kind: characters below yes_below pass with class 0
+// without a lookup; the others by their derived information.
+template <typename Char>
+bool quick_check_run(const Char *text, Py_ssize_t n, int form, uint32_t yes_below, uint16_t fails) {
+    const uint8_t form_bit = static_cast<uint8_t>(1u << form);
+    unsigned last_class = 0;
+    for (Py_ssize_t i = 0; i < n;) {
+        if constexpr (sizeof(Char) < 4) {
+            // Eight bytes of ASCII at a time: ASCII lies below every form's bound.
+            constexpr Py_ssize_t PER_WORD = 8 / sizeof(Char);
+            constexpr uint64_t NOT_ASCII = sizeof(Char) == 1 ? 0x8080808080808080 : 0xFF80FF80FF80FF80;
+            if (text[i] < 0x80 && i + PER_WORD <= n) {
+                uint64_t word;
+                std::memcpy(&word, text + i, sizeof word);
+                if (!(word & NOT_ASCII)) {
+                    i += PER_WORD;
+                    last_class = 0;
+                    continue;
+                }
+            }
+        }
+        const uint32_t c = text[i++];
+        // Below the bound, or in a block whose characters all pass: no lookup.
+        if (c < yes_below || ((sizeof(Char) < 4 || c <= 0x10FFFF) && (quick_check_yes_blocks[c >> 7] & form_bit))) {
+            last_class = 0;
+            continue;
+        }
+        const uint16_t info = info_of(c);
+        if (info & fails) return false;
+        const unsigned cls = info & INFO_COMBINING;
+        if (cls != 0 && last_class > cls) return false;
+        last_class = cls;
+    }
+    return true;
+}
+
+// A decomposition of the current database in progress: the buffer, the code points in
+// it, and whether they are already in canonical order.
+struct Decomposition {
+    CodePoints output;
+    Py_ssize_t count = 0;
+    Py_ssize_t room = 0;
+    unsigned last_class = 0;
+    bool ordered = true;
+
+    // Makes room for three more code points; grows by half the size at least, so that
+    // long expanding texts need few reallocations. False when memory runs out.
+    bool reserve() {
+        if (room > 2) return true;
+        Py_ssize_t growth = std::max(OUTPUT_GROWTH, output.size() / 2);
+        if (output.size() > PY_SSIZE_T_MAX - growth || !output.resize(output.size() + growth)) return false;
+        room += growth;
+        return true;
+    }
+    void append(uint32_t cp, unsigned cls) {
+        if (cls != 0 && last_class > cls) ordered = false;
+        last_class = cls;
+        output[count++] = cp;
+        --room;
+    }
+};
+
+// Appends the full decomposition of c: Hangul syllables by arithmetic, others through
+// their records and the pending stack. False when memory runs out.
+bool decompose_character(uint32_t c, bool compatibility, Decomposition &d) {
+    uint32_t pending[PENDING_CAPACITY];
+    int top = 0;
+    pending[top++] = c;
+    while (top > 0) {
+        if (!d.reserve()) return false;
+        c = pending[--top];
+        if (is_hangul_syllable(c)) {
+            uint32_t index = c - S_BASE;
+            d.append(L_BASE + index / N_COUNT, 0);
+            d.append(V_BASE + index % N_COUNT / T_COUNT, 0);
+            if (index % T_COUNT != 0) d.append(T_BASE + index % T_COUNT, 0);
+            continue;
+        }
+        const uint32_t record = lookup_decomposition_record(c);
+        const uint32_t header = decomposition_words[record];
+        const uint32_t count = header >> 8;
+        if (count == 0 || (!compatibility && (header & 0xFF) != 0)) {
+            d.append(c, info_of(c) & INFO_COMBINING);
+            continue;
+        }
+        for (uint32_t k = count; k > 0; --k) pending[top++] = decomposition_words[record + k];
+    }
+    return true;
+}
+
+template <typename Char>
+bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposition &d) {
+    const uint32_t yes_below = QUICK_CHECK_YES_BELOW[compatibility ? 1 : 0];
+    const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        const uint32_t c = text[i];
+        if (!d.reserve()) return false;
+        // Below the form's quick-check bound nothing decomposes and the class is 0.
+        if (c < yes_below) {
+            d.append(c, 0);
+            continue;
+        }
+        const uint16_t info = info_of(c);
+        if (!(info & decomposes)) {
+            d.append(c, info & INFO_COMBINING);
+            continue;
+        }
+        if (!decompose_character(c, compatibility, d)) return false;
+    }
+    return true;
+}
+
+// Decomposes a str for the current database into d, canonically ordered. False when
+// memory runs out (nothing set).
+bool decompose_current(PyObject *string, bool compatibility, Decomposition &d) {
+    const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
+    if (n > PY_SSIZE_T_MAX - OUTPUT_GROWTH || !d.output.resize(n < 11 ? 2 * n : n + 10)) return false;
+    d.room = d.output.size();
+    bool done;
+    switch (PyUnicode_KIND(string)) {
+    case PyUnicode_1BYTE_KIND:
+        done = decompose_run(PyUnicode_1BYTE_DATA(string), n, compatibility, d);
+        break;
+    case PyUnicode_2BYTE_KIND:
+        done = decompose_run(PyUnicode_2BYTE_DATA(string), n, compatibility, d);
+        break;
+    default:
+        done = decompose_run(PyUnicode_4BYTE_DATA(string), n, compatibility, d);
+        break;
+    }
+    return done && (d.ordered || put_in_canonical_order(d.output.data(), d.count));
+}
+
+// Canonical composition of the decomposed d[0 .. n) in place; returns the new length.
+// The same steps as compose_string_general, with the derived information deciding which
+// characters can be first or last ones and the ranges searched by bisection.
+Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n) {
+    int64_t skipped[SKIPPED_CAPACITY];
+    int skipped_count = 0;
+    Py_ssize_t i = 0, o = 0;
+    while (i < n) {
+        if (skipped_count != 0) {
+            bool absorbed = false;
+            for (int k = 0; k < skipped_count; ++k) {
+                if (skipped[k] == i) {
+                    skipped[k] = skipped[--skipped_count];
+                    absorbed = true;
+                    break;
+                }
+            }
+            if (absorbed) {
+                ++i;
+                continue;
+            }
+        }
+        const uint32_t c = d[i];
+        // Followed by a starter below every last character, c absorbs nothing.
+        if (i + 1 < n && d[i + 1] < NOTHING_COMBINES_BELOW) {
+            d[o++] = c;
+            ++i;
+            continue;
+        }
+        if (c - L_BASE < L_COUNT && i + 1 < n && d[i + 1] - V_BASE < V_COUNT) {
+            uint32_t syllable = S_BASE + ((c - L_BASE) * V_COUNT + (d[i + 1] - V_BASE)) * T_COUNT;
+            i += 2;
+            if (i < n && d[i] - (T_BASE + 1) < T_COUNT - 1) syllable += d[i++] - T_BASE;
+            d[o++] = syllable;
+            continue;
+        }
+        d[o] = c;
+        ++i;
+        // Nor does it when a starter that is no last character follows.
+        if (i == n || !(info_of(d[i]) & (INFO_COMBINING | INFO_LAST)) || !(info_of(c) & INFO_FIRST)) {
+            ++o;
+            continue;
+        }
+        // The current composite's first index is searched for only when a last character
+        // comes up; most starters meet none.
+        int f = -1;
+        unsigned last_class = 0;
+        for (Py_ssize_t j = i; j < n; ++j) {
+            const uint32_t cj = d[j];
+            const uint16_t info = info_of(cj);
+            const unsigned cls = info & INFO_COMBINING;
+            if (last_class != 0) {
+                if (cls == 0) break;
+                if (last_class >= cls) continue;
+            }
+            uint32_t composite = 0;
+            if (info & INFO_LAST) {
+                if (f < 0) f = first_index(d[o]);
+                composite = composition_pair(f, last_index(cj));
+            }
+            if (composite != 0 && skipped_count < SKIPPED_CAPACITY) {
+                d[o] = composite;
+                skipped[skipped_count++] = j;
+                if (!(info_of(composite) & INFO_FIRST)) break;
+                f = -1;
+                continue;
+            }
+            last_class = cls;
+            if (cls == 0) break;
+        }
+        ++o;
+    }
+    return o;
+}
+
 }  // namespace
 
 uint32_t lookup_decomposition_record(uint32_t cp) {
@@ -147,7 +374,7 @@ bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count, Py_ssize_t count
     return true;
 }
 
-bool quick_check_passes(PyObject *string, uint8_t mask) {
+bool quick_check_by_records(PyObject *string, uint8_t mask) {
     StrReader s(string);
     const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
     unsigned last_class = 0;
@@ -161,7 +388,7 @@ bool quick_check_passes(PyObject *string, uint8_t mask) {
     return true;
 }
 
-PyObject *decompose_string(PyObject *self, PyObject *string, bool compatibility) {
+PyObject *decompose_string_general(PyObject *self, PyObject *string, bool compatibility) {
     const UCDObject *old = selected_old_version(self);
     const StrReader s(string);
     const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
@@ -214,8 +441,8 @@ PyObject *decompose_string(PyObject *self, PyObject *string, bool compatibility)
     return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, output.data(), o);
 }
 
-PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility) {
-    PyObject *decomposed = decompose_string(self, string, compatibility);
+PyObject *compose_string_general(PyObject *self, PyObject *string, bool compatibility) {
+    PyObject *decomposed = decompose_string_general(self, string, compatibility);
     if (decomposed == nullptr) return nullptr;
     const StrReader d(decomposed);
     const Py_ssize_t n = PyUnicode_GET_LENGTH(decomposed);
@@ -284,6 +511,51 @@ PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility) {
     if (o == n) return decomposed;
     Py_DECREF(decomposed);
     return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, output.data(), o);
+}
+
+uint16_t normalization_info(uint32_t cp) { return info_of(cp); }
+
+int search_composition_index(const CompositionRange *table, size_t count, uint32_t cp) {
+    // The last range that starts at or below cp is the only one that can hold it.
+    const CompositionRange *after = std::upper_bound(
+        table, table + count, cp, [](uint32_t c, const CompositionRange &r) { return c < static_cast<uint32_t>(r.start); });
+    if (after == table) return -1;
+    const CompositionRange &r = after[-1];
+    uint32_t offset = cp - static_cast<uint32_t>(r.start);
+    return offset <= static_cast<uint32_t>(r.count) ? r.index + static_cast<int>(offset) : -1;
+}
+
+bool quick_check_passes(PyObject *string, uint8_t mask) {
+    const int form = __builtin_ctz(mask) / 2;
+    const uint32_t yes_below = QUICK_CHECK_YES_BELOW[form];
+    const uint16_t fails = static_cast<uint16_t>(INFO_QUICK_CHECK_FAILS << form);
+    const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
+    switch (PyUnicode_KIND(string)) {
+    case PyUnicode_1BYTE_KIND:
+        // Where the bound lies above U+00FF, a string of this kind passes as a whole.
+        if (yes_below > 0xFF) return true;
+        return quick_check_run(PyUnicode_1BYTE_DATA(string), n, form, yes_below, fails);
+    case PyUnicode_2BYTE_KIND:
+        return quick_check_run(PyUnicode_2BYTE_DATA(string), n, form, yes_below, fails);
+    default:
+        return quick_check_run(PyUnicode_4BYTE_DATA(string), n, form, yes_below, fails);
+    }
+}
+
+PyObject *decompose_string(PyObject *self, PyObject *string, bool compatibility) {
+    if (selected_old_version(self) != nullptr) return decompose_string_general(self, string, compatibility);
+    Decomposition d;
+    if (!decompose_current(string, compatibility, d)) return PyErr_NoMemory();
+    return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, d.output.data(), d.count);
+}
+
+PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility) {
+    if (selected_old_version(self) != nullptr) return compose_string_general(self, string, compatibility);
+    Decomposition d;
+    if (!decompose_current(string, compatibility, d)) return PyErr_NoMemory();
+    // Composition writes at or before the position it reads, so it works in place.
+    Py_ssize_t count = compose_in_place(d.output.data(), d.count);
+    return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, d.output.data(), count);
 }
 
 PyObject *query_decomposition(PyObject *self, PyObject *argument) {

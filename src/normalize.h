@@ -38,6 +38,22 @@ int find_composition_index(const CompositionRange *table, uint32_t cp);
 // The primary composite of first index f and last index l, or 0 when they do not compose.
 uint32_t composition_pair(int f, int l);
 
+// Bits of the derived normalization information of a code point (normalization_info):
+// the combining class, the quick checks that fail, whether it decomposes, and whether it
+// is the first or last character of a primary composite.
+constexpr uint16_t INFO_COMBINING = 0x00FF;
+constexpr uint16_t INFO_QUICK_CHECK_FAILS = 0x0100;  // shifted left by the form: NFD 0, NFKD 1, NFC 2, NFKC 3
+constexpr uint16_t INFO_CANONICAL = 0x1000;          // canonical decomposition (Hangul syllables too)
+constexpr uint16_t INFO_DECOMPOSES = 0x2000;         // any decomposition (Hangul syllables too)
+constexpr uint16_t INFO_FIRST = 0x4000;
+constexpr uint16_t INFO_LAST = 0x8000;
+
+// The derived normalization information of cp; 0 above U+10FFFF. Never fails.
+uint16_t normalization_info(uint32_t cp);
+
+// find_composition_index by bisection: the same answers without walking the ranges.
+int search_composition_index(const CompositionRange *table, size_t count, uint32_t cp);
+
 // Puts every run of non-starters of buffer[0 .. count) into canonical order (a stable sort
 // by combining class); runs already in order are only scanned. Runs of at least
 // `counting_sort_min_run` code points are sorted by counting through a scratch buffer of
@@ -51,6 +67,10 @@ bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count,
 // raises, never allocates.
 bool quick_check_passes(PyObject *string, uint8_t mask);
 
+// The quick check as the property records give it, one record per character: the
+// general path that quick_check_passes shortens.
+bool quick_check_by_records(PyObject *string, uint8_t mask);
+
 // The str `string` fully decomposed (canonical mappings, or all mappings when
 // `compatibility`) and canonically ordered, as a new str; the 3.2.0 changes apply when
 // self selects them. Null with MemoryError (or the interpreter's error) set on failure;
@@ -61,5 +81,11 @@ PyObject *decompose_string(PyObject *self, PyObject *string, bool compatibility)
 // decomposed string itself when composing changes nothing. Null with an exception set on
 // failure, every working buffer and the intermediate string released.
 PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility);
+
+// decompose_string and compose_string by the general path alone, character by character
+// through the pending stack and the range walks, as the 3.2.0 object always runs them;
+// the current database takes fast paths with the same results.
+PyObject *decompose_string_general(PyObject *self, PyObject *string, bool compatibility);
+PyObject *compose_string_general(PyObject *self, PyObject *string, bool compatibility);
 
 }  // namespace charlore

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -215,6 +216,34 @@ TEST(AlgorithmicNames, RangesAreOrderedAndHaveNoStoredNames) {
     EXPECT_EQ(algorithmic_name_ranges[2].prefix_kind, 0u);
     EXPECT_EQ(algorithmic_name_ranges[15].first, 0x3D000u);
     EXPECT_EQ(algorithmic_name_ranges[15].prefix_kind, 4u);
+}
+
+// The direct writer of derived names against the formatted print it stands in for.
+TEST(AlgorithmicNames, PrefixedNameWriterMatchesTheFormattedPrint) {
+    const uint32_t extremes[] = {0, 0xF, 0xFFF, 0x1000, 0xFFFF, 0x10000, 0xFFFFF, 0x100000, 0x10FFFF, 0x110000,
+                                 0xFFFFFFFF};
+    std::vector<uint32_t> code_points(std::begin(extremes), std::end(extremes));
+    for (uint32_t cp = 0; cp <= 0x10FFFF; cp += 7) code_points.push_back(cp);
+    for (const AlgorithmicNameRange &r : algorithmic_name_ranges)
+        for (uint32_t cp = r.first; cp <= r.last; ++cp) code_points.push_back(cp);
+    for (const char *prefix : algorithmic_name_prefixes) {
+        for (uint32_t cp : code_points) {
+            char direct[NAME_LIMIT + 1], formatted[NAME_LIMIT + 1];
+            size_t length = write_prefixed_name(prefix, cp, direct);
+            int expected = std::snprintf(formatted, sizeof formatted, "%s%04X", prefix, cp);
+            ASSERT_EQ(length, static_cast<size_t>(expected)) << std::hex << cp;
+            ASSERT_STREQ(direct, formatted) << std::hex << cp;
+        }
+    }
+}
+
+TEST(AlgorithmicNames, NameTextAppenderConcatenates) {
+    char buffer[NAME_LIMIT + 1];
+    size_t length = append_name_text(buffer, 0, "HANGUL SYLLABLE ");
+    length = append_name_text(buffer, length, "");
+    length = append_name_text(buffer, length, "WAE");
+    EXPECT_EQ(length, 19u);
+    EXPECT_STREQ(buffer, "HANGUL SYLLABLE WAE");
 }
 
 TEST(AliasesAndSequences, Tables) {

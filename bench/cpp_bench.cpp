@@ -1,0 +1,397 @@
+// Side-by-side timings of charlore and ICU4C over the same inputs: the exported
+// character-type functions, property-record lookups, names in both directions and
+// normalization. Every case is registered twice, ".../charlore" and ".../icu"; a case
+// whose charlore side is not built yet is skipped with the message "n/a".
+//
+// Usage: charlore-bench --data DIR [Google Benchmark options]; DIR holds the files that
+// python_bench.py writes (corpora.txt with the corpus files, names.txt).
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+#include <benchmark/benchmark.h>
+#include <unicode/ucasemap.h>
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/ustring.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "charlore.h"
+#include "database.h"
+#include "names.h"
+#include "normalize.h"
+
+// Weak references, so that the benchmark builds before every exported function exists;
+// a missing one is null and its rows read "n/a".
+extern "C" {
+#define CHARLORE_WEAK(result, name, ...) result name(__VA_ARGS__) __attribute__((weak));
+CHARLORE_WEAK(int, _PyCharlore_IsAlpha, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsDecimalDigit, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsDigit, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsNumeric, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsPrintable, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsLowercase, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsUppercase, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsTitlecase, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsCased, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsCaseIgnorable, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsXidStart, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsXidContinue, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsWhitespace, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_IsLinebreak, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_ToDecimalDigit, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_ToDigit, Py_UCS4)
+CHARLORE_WEAK(double, _PyCharlore_ToNumeric, Py_UCS4)
+CHARLORE_WEAK(Py_UCS4, _PyCharlore_ToUppercase, Py_UCS4)
+CHARLORE_WEAK(Py_UCS4, _PyCharlore_ToLowercase, Py_UCS4)
+CHARLORE_WEAK(Py_UCS4, _PyCharlore_ToTitlecase, Py_UCS4)
+CHARLORE_WEAK(int, _PyCharlore_ToLowerFull, Py_UCS4, Py_UCS4 *)
+CHARLORE_WEAK(int, _PyCharlore_ToTitleFull, Py_UCS4, Py_UCS4 *)
+CHARLORE_WEAK(int, _PyCharlore_ToUpperFull, Py_UCS4, Py_UCS4 *)
+CHARLORE_WEAK(int, _PyCharlore_ToFoldedFull, Py_UCS4, Py_UCS4 *)
+#undef CHARLORE_WEAK
+}
+
+namespace {
+
+using CodePoints = std::vector<uint32_t>;
+
+struct Corpus {
+    std::string name;
+    std::string utf8;
+    CodePoints code_points;
+};
+
+CodePoints decode_utf8(const std::string &text) {
+    CodePoints out;
+    for (size_t i = 0; i < text.size();) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+        uint32_t cp = extra == 0 ? b : b & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out.push_back(cp);
+        i += 1 + extra;
+    }
+    return out;
+}
+
+std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "charlore-bench: cannot read %s\n", path.c_str());
+        std::exit(2);
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::vector<Corpus> read_corpora(const std::string &directory) {
+    std::vector<Corpus> corpora;
+    std::istringstream index(read_file(directory + "/corpora.txt"));
+    for (std::string line; std::getline(index, line);) {
+        size_t tab = line.find('\t');
+        Corpus corpus{line.substr(tab + 1), read_file(directory + "/" + line.substr(0, tab)), {}};
+        corpus.code_points = decode_utf8(corpus.utf8);
+        corpora.push_back(std::move(corpus));
+    }
+    return corpora;
+}
+
+struct NamedCharacter {
+    uint32_t code_point;
+    std::string name;
+};
+
+std::vector<NamedCharacter> read_names(const std::string &directory) {
+    std::vector<NamedCharacter> names;
+    std::istringstream in(read_file(directory + "/names.txt"));
+    for (std::string line; std::getline(in, line);) {
+        size_t semicolon = line.find(';');
+        names.push_back({static_cast<uint32_t>(std::stoul(line.substr(0, semicolon), nullptr, 16)),
+                         line.substr(semicolon + 1)});
+    }
+    return names;
+}
+
+// --- the exported functions against their nearest ICU counterparts
+
+template <typename Function>
+void time_per_code_point(benchmark::State &state, const CodePoints &sequence, Function function) {
+    for (auto _ : state) {
+        uint64_t sum = 0;
+        for (uint32_t cp : sequence) sum += static_cast<uint64_t>(function(cp));
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * sequence.size()));
+}
+
+int numeric_type(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE); }
+
+// c as UTF-16 in `units` (room for 2); returns the number of units.
+int32_t utf16_of(UChar32 c, UChar *units) {
+    int32_t length = 0;
+    U16_APPEND_UNSAFE(units, length, c);
+    return length;
+}
+
+int icu_full(int32_t (*mapping)(UChar *, int32_t, const UChar *, int32_t, const char *, UErrorCode *), UChar32 c) {
+    UChar source[2], target[8];
+    UErrorCode status = U_ZERO_ERROR;
+    return mapping(target, 8, source, utf16_of(c, source), "", &status) + target[0];
+}
+
+int icu_fold_full(UChar32 c) {
+    UChar source[2], target[8];
+    UErrorCode status = U_ZERO_ERROR;
+    return u_strFoldCase(target, 8, source, utf16_of(c, source), U_FOLD_CASE_DEFAULT, &status) + target[0];
+}
+
+UCaseMap *title_case_map() {
+    static UCaseMap *map = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        return ucasemap_open("", U_TITLECASE_WHOLE_STRING | U_TITLECASE_NO_LOWERCASE, &status);
+    }();
+    return map;
+}
+
+int icu_title_full(UChar32 c) {
+    UChar source[2], target[8];
+    UErrorCode status = U_ZERO_ERROR;
+    return ucasemap_toTitle(title_case_map(), target, 8, source, utf16_of(c, source), &status) + target[0];
+}
+
+template <typename Full>
+int charlore_full(Full full, uint32_t cp) {
+    Py_UCS4 out[3];
+    return full(cp, out) + static_cast<int>(out[0]);
+}
+
+struct FunctionPair {
+    const char *name;
+    bool present;
+    std::function<int64_t(uint32_t)> charlore;
+    std::function<int64_t(uint32_t)> icu;
+};
+
+// Wraps a plain function so that the timed loop calls it exactly as a C caller would.
+#define PAIR(name, ours, theirs)                                                       \
+    FunctionPair {                                                                       \
+        name, ours != nullptr, [](uint32_t cp) -> int64_t { return ours(cp); }, theirs \
+    }
+
+std::vector<FunctionPair> exported_function_pairs() {
+    return {
+        PAIR("IsAlpha", _PyCharlore_IsAlpha, [](uint32_t c) -> int64_t { return u_isalpha(c); }),
+        PAIR("IsDecimalDigit", _PyCharlore_IsDecimalDigit, [](uint32_t c) -> int64_t { return u_isdigit(c); }),
+        PAIR("IsDigit", _PyCharlore_IsDigit,
+             [](uint32_t c) -> int64_t { return numeric_type(c) == U_NT_DECIMAL || numeric_type(c) == U_NT_DIGIT; }),
+        PAIR("IsNumeric", _PyCharlore_IsNumeric, [](uint32_t c) -> int64_t { return numeric_type(c) != U_NT_NONE; }),
+        PAIR("IsPrintable", _PyCharlore_IsPrintable, [](uint32_t c) -> int64_t { return u_isprint(c); }),
+        PAIR("IsLowercase", _PyCharlore_IsLowercase, [](uint32_t c) -> int64_t { return u_isULowercase(c); }),
+        PAIR("IsUppercase", _PyCharlore_IsUppercase, [](uint32_t c) -> int64_t { return u_isUUppercase(c); }),
+        PAIR("IsTitlecase", _PyCharlore_IsTitlecase, [](uint32_t c) -> int64_t { return u_istitle(c); }),
+        PAIR("IsCased", _PyCharlore_IsCased, [](uint32_t c) -> int64_t { return u_hasBinaryProperty(c, UCHAR_CASED); }),
+        PAIR("IsCaseIgnorable", _PyCharlore_IsCaseIgnorable,
+             [](uint32_t c) -> int64_t { return u_hasBinaryProperty(c, UCHAR_CASE_IGNORABLE); }),
+        PAIR("IsXidStart", _PyCharlore_IsXidStart,
+             [](uint32_t c) -> int64_t { return u_hasBinaryProperty(c, UCHAR_XID_START); }),
+        PAIR("IsXidContinue", _PyCharlore_IsXidContinue,
+             [](uint32_t c) -> int64_t { return u_hasBinaryProperty(c, UCHAR_XID_CONTINUE); }),
+        PAIR("IsWhitespace", _PyCharlore_IsWhitespace, [](uint32_t c) -> int64_t { return u_isUWhiteSpace(c); }),
+        PAIR("IsLinebreak", _PyCharlore_IsLinebreak,
+             [](uint32_t c) -> int64_t { return u_charDirection(c) == U_BLOCK_SEPARATOR; }),
+        PAIR("ToDecimalDigit", _PyCharlore_ToDecimalDigit, [](uint32_t c) -> int64_t { return u_charDigitValue(c); }),
+        PAIR("ToDigit", _PyCharlore_ToDigit, [](uint32_t c) -> int64_t { return u_digit(c, 10); }),
+        PAIR("ToNumeric", _PyCharlore_ToNumeric,
+             [](uint32_t c) -> int64_t { return static_cast<int64_t>(u_getNumericValue(c)); }),
+        PAIR("ToUppercase", _PyCharlore_ToUppercase, [](uint32_t c) -> int64_t { return u_toupper(c); }),
+        PAIR("ToLowercase", _PyCharlore_ToLowercase, [](uint32_t c) -> int64_t { return u_tolower(c); }),
+        PAIR("ToTitlecase", _PyCharlore_ToTitlecase, [](uint32_t c) -> int64_t { return u_totitle(c); }),
+        FunctionPair{"ToLowerFull", _PyCharlore_ToLowerFull != nullptr,
+                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToLowerFull, c); },
+                     [](uint32_t c) -> int64_t { return icu_full(u_strToLower, c); }},
+        FunctionPair{"ToTitleFull", _PyCharlore_ToTitleFull != nullptr,
+                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToTitleFull, c); },
+                     [](uint32_t c) -> int64_t { return icu_title_full(c); }},
+        FunctionPair{"ToUpperFull", _PyCharlore_ToUpperFull != nullptr,
+                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToUpperFull, c); },
+                     [](uint32_t c) -> int64_t { return icu_full(u_strToUpper, c); }},
+        FunctionPair{"ToFoldedFull", _PyCharlore_ToFoldedFull != nullptr,
+                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToFoldedFull, c); },
+                     [](uint32_t c) -> int64_t { return icu_fold_full(c); }},
+    };
+}
+#undef PAIR
+
+void register_exported_functions(const std::vector<std::pair<std::string, CodePoints>> &sequences) {
+    for (const FunctionPair &pair : exported_function_pairs()) {
+        for (const auto &[label, sequence] : sequences) {
+            std::string base = std::string("cfunc/") + pair.name + "/" + label;
+            benchmark::RegisterBenchmark((base + "/charlore").c_str(), [pair, &sequence](benchmark::State &state) {
+                if (!pair.present) return state.SkipWithError("n/a");
+                time_per_code_point(state, sequence, pair.charlore);
+            });
+            benchmark::RegisterBenchmark((base + "/icu").c_str(), [pair, &sequence](benchmark::State &state) {
+                time_per_code_point(state, sequence, pair.icu);
+            });
+        }
+    }
+    // The property record behind category and combining, against ICU's own lookups.
+    const CodePoints &text = sequences.front().second;
+    benchmark::RegisterBenchmark("record/category/text/charlore", [&text](benchmark::State &state) {
+        time_per_code_point(state, text, [](uint32_t cp) { return charlore::lookup_property_record(cp).category; });
+    });
+    benchmark::RegisterBenchmark("record/category/text/icu", [&text](benchmark::State &state) {
+        time_per_code_point(state, text, [](uint32_t cp) { return u_charType(cp); });
+    });
+    benchmark::RegisterBenchmark("record/combining/text/charlore", [&text](benchmark::State &state) {
+        time_per_code_point(state, text, [](uint32_t cp) { return charlore::lookup_property_record(cp).combining; });
+    });
+    benchmark::RegisterBenchmark("record/combining/text/icu", [&text](benchmark::State &state) {
+        time_per_code_point(state, text, [](uint32_t cp) { return u_getCombiningClass(cp); });
+    });
+}
+
+// --- names
+
+// Returns a new reference; true if the call succeeded, false after clearing its error.
+bool succeeds(PyObject *result) {
+    if (result != nullptr) {
+        Py_DECREF(result);
+        return true;
+    }
+    PyErr_Clear();
+    return false;
+}
+
+void register_names(const std::vector<NamedCharacter> &names) {
+    static std::vector<PyObject *> lookup_arguments;
+    for (const NamedCharacter &named : names) {
+        lookup_arguments.push_back(PyBytes_FromStringAndSize(named.name.data(), named.name.size()));
+    }
+    // The internal routine behind name, which writes into a caller's buffer as u_charName does.
+    benchmark::RegisterBenchmark("names/name/shared/charlore", [&names](benchmark::State &state) {
+        char buffer[257];
+        if (names.empty() || !charlore::code_point_name(nullptr, names[0].code_point, buffer, false))
+            return state.SkipWithError("n/a");
+        for (auto _ : state)
+            for (const NamedCharacter &named : names)
+                benchmark::DoNotOptimize(charlore::code_point_name(nullptr, named.code_point, buffer, false));
+        state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * names.size()));
+    });
+    benchmark::RegisterBenchmark("names/name/shared/icu", [&names](benchmark::State &state) {
+        char buffer[257];
+        for (auto _ : state) {
+            for (const NamedCharacter &named : names) {
+                UErrorCode status = U_ZERO_ERROR;
+                benchmark::DoNotOptimize(u_charName(named.code_point, U_UNICODE_CHAR_NAME, buffer, 257, &status));
+            }
+        }
+        state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * names.size()));
+    });
+    benchmark::RegisterBenchmark("names/lookup/shared/charlore", [](benchmark::State &state) {
+        if (lookup_arguments.empty() || !succeeds(charlore::query_lookup(nullptr, lookup_arguments[0])))
+            return state.SkipWithError("n/a");
+        for (auto _ : state)
+            for (PyObject *name : lookup_arguments) Py_DECREF(charlore::query_lookup(nullptr, name));
+        state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lookup_arguments.size()));
+    });
+    benchmark::RegisterBenchmark("names/lookup/shared/icu", [&names](benchmark::State &state) {
+        for (auto _ : state) {
+            for (const NamedCharacter &named : names) {
+                UErrorCode status = U_ZERO_ERROR;
+                benchmark::DoNotOptimize(u_charFromName(U_UNICODE_CHAR_NAME, named.name.c_str(), &status));
+            }
+        }
+        state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * names.size()));
+    });
+}
+
+// --- normalization
+
+struct Form {
+    const char *name;
+    const UNormalizer2 *(*instance)(UErrorCode *);
+};
+constexpr Form forms[] = {{"NFC", unorm2_getNFCInstance},
+                          {"NFD", unorm2_getNFDInstance},
+                          {"NFKC", unorm2_getNFKCInstance},
+                          {"NFKD", unorm2_getNFKDInstance}};
+
+void register_normalization(const std::vector<Corpus> &corpora) {
+    for (const Corpus &corpus : corpora) {
+        auto utf16 = std::make_shared<std::vector<UChar>>(corpus.utf8.size() + 1);
+        int32_t utf16_length = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        u_strFromUTF8(utf16->data(), static_cast<int32_t>(utf16->size()), &utf16_length, corpus.utf8.data(),
+                      static_cast<int32_t>(corpus.utf8.size()), &status);
+        PyObject *text = PyUnicode_DecodeUTF8(corpus.utf8.data(), static_cast<Py_ssize_t>(corpus.utf8.size()), nullptr);
+        int64_t items = static_cast<int64_t>(corpus.code_points.size());
+        for (const Form &form : forms) {
+            std::string base = "normalize/" + corpus.name + " " + form.name;
+            PyObject *arguments = Py_BuildValue("(sO)", form.name, text);
+            benchmark::RegisterBenchmark((base + "/charlore").c_str(), [arguments, items](benchmark::State &state) {
+                if (!succeeds(charlore::query_normalize(nullptr, arguments))) return state.SkipWithError("n/a");
+                for (auto _ : state) Py_DECREF(charlore::query_normalize(nullptr, arguments));
+                state.SetItemsProcessed(state.iterations() * items);
+            });
+            benchmark::RegisterBenchmark((base + "/icu").c_str(), [form, utf16, utf16_length,
+                                                                    items](benchmark::State &state) {
+                UErrorCode error = U_ZERO_ERROR;
+                const UNormalizer2 *normalizer = form.instance(&error);
+                // The longest expansion in the corpora stays far below 20 units per unit.
+                std::vector<UChar> target(static_cast<size_t>(utf16_length) * 20 + 16);
+                for (auto _ : state) {
+                    UErrorCode status = U_ZERO_ERROR;
+                    benchmark::DoNotOptimize(unorm2_normalize(normalizer, utf16->data(), utf16_length, target.data(),
+                                                              static_cast<int32_t>(target.size()), &status));
+                }
+                state.SetItemsProcessed(state.iterations() * items);
+            });
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::string data_directory;
+    std::vector<char *> arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
+            data_directory = argv[++i];
+        } else {
+            arguments.push_back(argv[i]);
+        }
+    }
+    if (data_directory.empty()) {
+        std::fprintf(stderr, "usage: charlore-bench --data DIR [benchmark options]\n");
+        return 2;
+    }
+    Py_Initialize();
+    static const std::vector<Corpus> corpora = read_corpora(data_directory);
+    static const std::vector<NamedCharacter> names = read_names(data_directory);
+    static std::vector<std::pair<std::string, CodePoints>> sequences;
+    CodePoints text, all;
+    for (const Corpus &corpus : corpora) text.insert(text.end(), corpus.code_points.begin(), corpus.code_points.end());
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) all.push_back(cp);
+    sequences.emplace_back("text", std::move(text));
+    sequences.emplace_back("all", std::move(all));
+
+    register_exported_functions(sequences);
+    register_names(names);
+    register_normalization(corpora);
+
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

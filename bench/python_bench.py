@@ -1,0 +1,234 @@
+"""Python-level benchmark: charlore against ICU (python3-icu) in the same process.
+
+Times normalize in the four forms on the corpora of corpora.py, name and lookup over the
+names both libraries agree on, and the per-character queries; measures the module's
+size and import time. Writes the rows as JSON and, for the C++ benchmark, the corpora
+and the name list as files. A query that charlore does not offer yet gives "n/a" rows.
+
+Usage: python_bench.py --module-dir DIR --out FILE.json --data-dir DIR [--rounds N]
+"""
+import argparse
+import itertools
+import json
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+import icu
+
+import corpora
+
+FORMS = ("NFC", "NFD", "NFKC", "NFKD")
+ICU_MODES = {
+    "NFC": ("nfc", icu.UNormalizationMode2.COMPOSE),
+    "NFD": ("nfc", icu.UNormalizationMode2.DECOMPOSE),
+    "NFKC": ("nfkc", icu.UNormalizationMode2.COMPOSE),
+    "NFKD": ("nfkc", icu.UNormalizationMode2.DECOMPOSE),
+}
+BATCH_SECONDS = 0.004
+# Goals: the largest ratio charlore/ICU allowed per kind of row.
+GOAL_IN_FORM, GOAL_NEEDS_WORK, GOAL_NAME, GOAL_LOOKUP = 0.5, 1.0, 0.7, 0.5
+
+
+def offered(function, *arguments):
+    """Whether charlore answers this query yet (the unfinished ones raise NotImplementedError)."""
+    try:
+        function(*arguments)
+    except NotImplementedError:
+        return False
+    except ValueError:
+        pass
+    return True
+
+
+def candidate_code_points():
+    """The planes that hold named characters (0 to 3 and 14), surrogates left out."""
+    return itertools.chain(range(0xD800), range(0xE000, 0x40000), range(0xE0000, 0xF0000))
+
+
+def loops_for(call):
+    """Number of calls that make one timed batch of about BATCH_SECONDS."""
+    loops = 1
+    while True:
+        start = time.perf_counter()
+        for _ in range(loops):
+            call()
+        elapsed = time.perf_counter() - start
+        if elapsed >= BATCH_SECONDS or loops >= 1 << 20:
+            return loops
+        loops *= 2 if elapsed * 4 >= BATCH_SECONDS else 8
+
+
+def batch_seconds(call, loops):
+    start = time.perf_counter_ns()
+    for _ in range(loops):
+        call()
+    return (time.perf_counter_ns() - start) / loops / 1e9
+
+
+def compare(ours, theirs, items, rounds):
+    """Median seconds per item of both calls, timed in alternating batches."""
+    ours_loops = loops_for(ours) if ours else 0
+    theirs_loops = loops_for(theirs) if theirs else 0
+    ours_times, theirs_times = [], []
+    for _ in range(rounds):
+        if ours:
+            ours_times.append(batch_seconds(ours, ours_loops))
+        if theirs:
+            theirs_times.append(batch_seconds(theirs, theirs_loops))
+    ns = lambda times: statistics.median(times) / items * 1e9 if times else None
+    return ns(ours_times), ns(theirs_times)
+
+
+def row(section, case, ours_ns, theirs_ns, goal=None, **extra):
+    ratio = ours_ns / theirs_ns if ours_ns is not None and theirs_ns else None
+    met = None if goal is None or ratio is None else ratio <= goal
+    return dict(section=section, case=case, charlore_ns=ours_ns, icu_ns=theirs_ns, ratio=ratio, goal=goal,
+                met=met, **extra)
+
+
+def normalization_rows(charlore, texts, rounds):
+    rows = []
+    available = offered(charlore.normalize, "NFC", "a")
+    for corpus, text in texts.items():
+        for form in FORMS:
+            normalizer = icu.Normalizer2.getInstance(None, *ICU_MODES[form])
+            in_form = normalizer.isNormalized(text)
+            same = None
+            ours = None
+            if available:
+                ours = lambda: charlore.normalize(form, text)
+                same = charlore.normalize(form, text) == normalizer.normalize(text)
+            ours_ns, theirs_ns = compare(ours, lambda: normalizer.normalize(text), len(text), rounds)
+            state = "in form" if in_form else "needs work"
+            rows.append(row("normalize", f"{corpus} {form}", ours_ns, theirs_ns,
+                            GOAL_IN_FORM if in_form else GOAL_NEEDS_WORK, state=state, length=len(text),
+                            same_result=same))
+    return rows
+
+
+def shared_names(charlore):
+    """(character, name) for every code point that both libraries name alike."""
+    pairs = []
+    for cp in candidate_code_points():
+        character = chr(cp)
+        name = charlore.name(character, None)
+        if name is not None and icu.Char.charName(cp) == name:
+            pairs.append((character, name))
+    return pairs
+
+
+def name_rows(charlore, pairs, rounds):
+    characters = [character for character, _ in pairs]
+    encoded = [name.encode("ascii") for _, name in pairs]
+    name_ours = (lambda: list(map(charlore.name, characters))) if pairs else None
+    lookup_ours = (lambda: list(map(charlore.lookup, encoded))) if pairs and offered(charlore.lookup, "SPACE") else None
+    if not pairs:
+        # Without charlore's names there is no shared list: time ICU alone over its own names.
+        characters = [chr(cp) for cp in candidate_code_points() if icu.Char.charName(cp)]
+        encoded = [icu.Char.charName(character).encode("ascii") for character in characters]
+    # Each call covers every name, so fewer rounds suffice.
+    rounds = max(3, rounds // 3)
+    rows = []
+    ours_ns, theirs_ns = compare(name_ours, lambda: list(map(icu.Char.charName, characters)), len(characters), rounds)
+    rows.append(row("names", "name (all shared names)", ours_ns, theirs_ns, GOAL_NAME, length=len(characters)))
+    ours_ns, theirs_ns = compare(lookup_ours, lambda: list(map(icu.Char.charFromName, encoded)), len(encoded), rounds)
+    rows.append(row("names", "lookup (all shared names)", ours_ns, theirs_ns, GOAL_LOOKUP, length=len(encoded)))
+    return rows
+
+
+def query_rows(charlore, texts, rounds):
+    sample = "".join(text[:11_000] for text in texts.values())
+    characters = list(sample)
+    width = icu.UProperty.EAST_ASIAN_WIDTH
+    cases = [
+        ("category", charlore.category, lambda: list(map(charlore.category, characters)),
+         lambda: list(map(icu.Char.charType, characters))),
+        ("combining", charlore.combining, lambda: list(map(charlore.combining, characters)),
+         lambda: list(map(icu.Char.getCombiningClass, characters))),
+        ("east_asian_width", charlore.east_asian_width, lambda: list(map(charlore.east_asian_width, characters)),
+         lambda: list(map(icu.Char.getIntPropertyValue, characters, itertools.repeat(width)))),
+        ("numeric", charlore.numeric, lambda: list(map(charlore.numeric, characters, itertools.repeat(None))),
+         lambda: list(map(icu.Char.getNumericValue, characters))),
+        # The binding offers no per-character decomposition mapping.
+        ("decomposition", charlore.decomposition, lambda: list(map(charlore.decomposition, characters)), None),
+    ]
+    rows = []
+    for case, probe, ours, theirs in cases:
+        ours = ours if offered(probe, "A") else None
+        ours_ns, theirs_ns = compare(ours, theirs, len(characters), rounds)
+        rows.append(row("queries", case, ours_ns, theirs_ns, length=len(characters)))
+    return rows
+
+
+def import_seconds(module_dir, module, runs=11):
+    """Median time of `import module` in a fresh interpreter."""
+    code = f"import time; t = time.perf_counter(); import {module}; print(time.perf_counter() - t)"
+    environment = dict(os.environ, PYTHONPATH=module_dir)
+    times = [float(subprocess.check_output([sys.executable, "-c", code], env=environment)) for _ in range(runs)]
+    return statistics.median(times)
+
+
+def section_sizes(path):
+    """Sizes of the shared object's sections, from binutils' size -A."""
+    sizes = {}
+    for line in subprocess.check_output(["size", "-A", path], text=True).splitlines():
+        fields = line.split()
+        if len(fields) >= 2 and fields[0].startswith(".") and fields[1].isdigit():
+            sizes[fields[0]] = int(fields[1])
+    return sizes
+
+
+def size_rows(charlore, module_dir):
+    path = charlore.__file__
+    sections = section_sizes(path)
+    tables = sections.get(".rodata", 0) + sections.get(".data.rel.ro", 0)
+    return [
+        dict(section="size", case="module file (bytes)", value=os.path.getsize(path)),
+        dict(section="size", case="code .text (bytes)", value=sections.get(".text", 0)),
+        dict(section="size", case="tables .rodata + .data.rel.ro (bytes)", value=tables),
+        row("size", "import time (ms)", import_seconds(module_dir, "charlore") * 1e3,
+            import_seconds(module_dir, "icu") * 1e3),
+    ]
+
+
+def write_data(directory, texts, pairs):
+    """The corpora (UTF-8, one file each) and the shared names, for the C++ benchmark."""
+    os.makedirs(directory, exist_ok=True)
+    with open(os.path.join(directory, "corpora.txt"), "w", encoding="utf-8") as index:
+        for number, (corpus, text) in enumerate(texts.items()):
+            file_name = f"corpus-{number}.txt"
+            with open(os.path.join(directory, file_name), "w", encoding="utf-8", newline="") as out:
+                out.write(text)
+            index.write(f"{file_name}\t{corpus}\n")
+    with open(os.path.join(directory, "names.txt"), "w", encoding="ascii") as out:
+        for character, name in pairs:
+            out.write(f"{ord(character):X};{name}\n")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--module-dir", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--data-dir", required=True)
+    parser.add_argument("--rounds", type=int, default=15)
+    options = parser.parse_args()
+    sys.path.insert(0, options.module_dir)
+    import charlore
+
+    texts = corpora.build()
+    name_available = offered(charlore.name, "A", None)
+    pairs = shared_names(charlore) if name_available else []
+    write_data(options.data_dir, texts, pairs)
+    rows = normalization_rows(charlore, texts, options.rounds)
+    rows += name_rows(charlore, pairs, options.rounds)
+    rows += query_rows(charlore, texts, options.rounds)
+    rows += size_rows(charlore, options.module_dir)
+    with open(options.out, "w") as out:
+        json.dump(dict(level="python", icu_version=icu.ICU_VERSION, rounds=options.rounds, rows=rows), out, indent=1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,190 @@
+// The fast paths of normalization against the general ones they stand in for: the
+// derived information table against the property records, decomposition records and
+// composition ranges; bisection against the range walk; and the quick check,
+// decomposition and composition of the current database against the general path, on
+// the conformance file's strings and on random strings of every storage kind.
+#include <Python.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "database.h"
+#include "generated/normalize_tables.h"
+#include "normalize.h"
+#include "normalize_test.h"
+
+namespace charlore {
+namespace {
+
+constexpr uint8_t MASKS[] = {0x03, 0x0C, 0x30, 0xC0};  // NFD, NFKD, NFC, NFKC
+
+bool is_hangul_syllable(uint32_t cp) { return cp - 0xAC00 < 11172; }
+
+TEST(DerivedInformation, AgreesWithTheSpecifiedTablesAtEveryCodePoint) {
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        const PropertyRecord &record = lookup_property_record(cp);
+        uint16_t expected = record.combining;
+        for (int form = 0; form < 4; ++form)
+            if (record.quick_check & MASKS[form]) expected |= INFO_QUICK_CHECK_FAILS << form;
+        const uint32_t header = decomposition_words[lookup_decomposition_record(cp)];
+        if (is_hangul_syllable(cp) || (header >> 8 != 0 && (header & 0xFF) == 0)) expected |= INFO_CANONICAL;
+        if (is_hangul_syllable(cp) || header >> 8 != 0) expected |= INFO_DECOMPOSES;
+        if (find_composition_index(composition_first_ranges, cp) >= 0) expected |= INFO_FIRST;
+        if (find_composition_index(composition_last_ranges, cp) >= 0) expected |= INFO_LAST;
+        ASSERT_EQ(normalization_info(cp), expected) << std::hex << cp;
+    }
+    for (uint32_t cp : {0x110000u, 0x7FFFFFFFu, 0xFFFFFFFFu}) EXPECT_EQ(normalization_info(cp), 0) << std::hex << cp;
+}
+
+TEST(DerivedInformation, QuickCheckBoundsAreExact) {
+    for (int form = 0; form < 4; ++form) {
+        const uint32_t bound = QUICK_CHECK_YES_BELOW[form];
+        for (uint32_t cp = 0; cp < bound; ++cp) {
+            ASSERT_EQ(lookup_property_record(cp).quick_check & MASKS[form], 0) << std::hex << cp;
+            ASSERT_EQ(lookup_property_record(cp).combining, 0) << std::hex << cp;
+        }
+        const PropertyRecord &first = lookup_property_record(bound);
+        EXPECT_TRUE((first.quick_check & MASKS[form]) != 0 || first.combining != 0) << form;
+    }
+    EXPECT_EQ(QUICK_CHECK_YES_BELOW[2], 0x300u) << "NFC: everything below U+0300";
+}
+
+TEST(DerivedInformation, PassingBlocksPassAtEveryCodePoint) {
+    size_t passing = 0;
+    for (uint32_t block = 0; block < 0x110000 >> 7; ++block) {
+        for (int form = 0; form < 4; ++form) {
+            bool expected = true;
+            for (uint32_t cp = block << 7; cp < (block + 1) << 7; ++cp) {
+                const PropertyRecord &record = lookup_property_record(cp);
+                expected = expected && (record.quick_check & MASKS[form]) == 0 && record.combining == 0;
+            }
+            ASSERT_EQ((quick_check_yes_blocks[block] >> form) & 1, expected ? 1 : 0) << std::hex << block << " " << form;
+            passing += expected;
+        }
+    }
+    EXPECT_GT(passing, 0u);
+}
+
+// Decomposition skips the lookup below the NFD and NFKD bounds: a character that
+// decomposes must therefore fail that form's quick check.
+TEST(DerivedInformation, DecomposingCharactersFailTheirQuickCheck) {
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        const uint16_t info = normalization_info(cp);
+        if (info & INFO_CANONICAL) {
+            ASSERT_TRUE(info & INFO_QUICK_CHECK_FAILS << 0) << std::hex << cp;
+        }
+        if (info & INFO_DECOMPOSES) {
+            ASSERT_TRUE(info & INFO_QUICK_CHECK_FAILS << 1) << std::hex << cp;
+        }
+    }
+}
+
+TEST(CompositionRanges, BisectionFindsWhatTheWalkFinds) {
+    for (uint32_t cp = 0; cp <= 0x110000; ++cp) {
+        ASSERT_EQ(search_composition_index(composition_first_ranges, std::size(composition_first_ranges) - 1, cp),
+                  find_composition_index(composition_first_ranges, cp))
+            << std::hex << cp;
+        ASSERT_EQ(search_composition_index(composition_last_ranges, std::size(composition_last_ranges) - 1, cp),
+                  find_composition_index(composition_last_ranges, cp))
+            << std::hex << cp;
+    }
+}
+
+// --- whole strings: fast path against general path
+
+PyObject *str_of(const std::vector<uint32_t> &code_points) {
+    return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, code_points.data(),
+                                     static_cast<Py_ssize_t>(code_points.size()));
+}
+
+// Compares quick check, decomposition and composition of s by both paths, in all forms.
+::testing::AssertionResult paths_agree(PyObject *s) {
+    for (int form = 0; form < 4; ++form) {
+        if (quick_check_passes(s, MASKS[form]) != quick_check_by_records(s, MASKS[form]))
+            return ::testing::AssertionFailure() << "quick check differs, mask " << int(MASKS[form]);
+    }
+    for (bool compatibility : {false, true}) {
+        for (bool composed : {false, true}) {
+            PyObject *fast = composed ? compose_string(nullptr, s, compatibility)
+                                      : decompose_string(nullptr, s, compatibility);
+            PyObject *general = composed ? compose_string_general(nullptr, s, compatibility)
+                                         : decompose_string_general(nullptr, s, compatibility);
+            bool same = fast != nullptr && general != nullptr && PyUnicode_Compare(fast, general) == 0 &&
+                        PyUnicode_KIND(fast) == PyUnicode_KIND(general);
+            Py_XDECREF(fast);
+            Py_XDECREF(general);
+            if (!same)
+                return ::testing::AssertionFailure()
+                       << (composed ? "composition" : "decomposition") << (compatibility ? " (compatibility)" : "")
+                       << " differs";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<uint32_t> parse_code_points(const std::string &field) {
+    std::istringstream in(field);
+    std::vector<uint32_t> result;
+    std::string item;
+    while (in >> item) result.push_back(static_cast<uint32_t>(std::stoul(item, nullptr, 16)));
+    return result;
+}
+
+TEST(FastPaths, AgreeWithTheGeneralPathOnTheConformanceFile) {
+    std::ifstream file(charlore_test::ucd_directory() + "/NormalizationTest.txt");
+    ASSERT_TRUE(file) << "cannot read NormalizationTest.txt in " << charlore_test::ucd_directory();
+    std::string line;
+    size_t strings = 0;
+    while (std::getline(file, line)) {
+        line = line.substr(0, line.find('#'));
+        if (line.empty() || line[0] == '@') continue;
+        std::istringstream fields(line);
+        std::string field;
+        for (int column = 0; column < 5 && std::getline(fields, field, ';'); ++column) {
+            PyObject *s = str_of(parse_code_points(field));
+            ASSERT_NE(s, nullptr);
+            ++strings;
+            EXPECT_TRUE(paths_agree(s)) << line;
+            Py_DECREF(s);
+        }
+    }
+    EXPECT_GT(strings, 100'000u);
+}
+
+// Random strings from pools that reach each storage kind: Latin-1 only, the BMP (marks,
+// Hangul syllables and jamo, kana with voicing marks, compatibility characters), and
+// beyond (supplementary composites and marks); runs of marks long enough for both sorts.
+TEST(FastPaths, AgreeWithTheGeneralPathOnRandomStringsOfEveryKind) {
+    std::vector<uint32_t> latin1 = {'a', 'e', 'A', 'o', ' ', '.', 0xA0, 0xA8, 0xAA, 0xB2, 0xBC, 0xC0, 0xC7,
+                                          0xE9, 0xF1, 0xFF};
+    std::vector<uint32_t> bmp = latin1;
+    for (uint32_t cp : {0x300u, 0x301u, 0x302u, 0x308u, 0x313u, 0x316u, 0x323u, 0x327u, 0x334u, 0x345u, 0x35Cu,
+                        0x3B1u, 0x3C9u, 0x1E9Bu, 0x1F00u, 0x0B47u, 0x0B3Eu, 0x0CC6u, 0x0CC2u, 0x0CD5u, 0x1100u,
+                        0x1112u, 0x1161u, 0x1175u, 0x11A7u, 0x11A8u, 0x11C2u, 0xAC00u, 0xAC01u, 0xD7A3u, 0x304Bu,
+                        0x3099u, 0x309Au, 0x30CFu, 0xFB01u, 0xFDFAu, 0xFF0Cu, 0x2126u, 0x0958u, 0x0344u, 0x0F73u,
+                        0x1B05u, 0x1B35u})
+        bmp.push_back(cp);
+    std::vector<uint32_t> all = bmp;
+    for (uint32_t cp : {0x1D15Eu, 0x1D165u, 0x1D16Du, 0x11099u, 0x110BAu, 0x1109Au, 0x2F868u, 0x1F600u, 0x10FFFFu})
+        all.push_back(cp);
+    std::mt19937 random(18);
+    for (const std::vector<uint32_t> *pool : {&latin1, &bmp, &all}) {
+        std::uniform_int_distribution<size_t> pick(0, pool->size() - 1), length(0, 60);
+        for (int round = 0; round < 3000; ++round) {
+            std::vector<uint32_t> text(length(random));
+            for (uint32_t &cp : text) cp = (*pool)[pick(random)];
+            PyObject *s = str_of(text);
+            ASSERT_NE(s, nullptr);
+            EXPECT_TRUE(paths_agree(s)) << "round " << round;
+            Py_DECREF(s);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace charlore
