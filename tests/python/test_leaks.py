@@ -50,6 +50,8 @@ def test_a_leak_is_seen():
         deltas = settled_deltas(repeated(leaky, ("x",)), ROUNDS, SETTLED_ROUNDS)
     finally:
         tracemalloc.stop()
-    assert all(blocks > 0 and traced > 0 for _, blocks, traced in deltas)
+    assert all(traced > 0 for _, _, traced in deltas)
+    if sys.getallocatedblocks():  # zero when the interpreter allocates through malloc
+        assert all(blocks > 0 for _, blocks, _ in deltas)
     if hasattr(sys, "gettotalrefcount"):
         assert all(references > 0 for references, _, _ in deltas)
