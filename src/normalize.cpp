@@ -401,9 +401,13 @@ PyObject *decompose_string_general(PyObject *self, PyObject *string, bool compat
         pending[top++] = s[i];
         while (top > 0) {
             // One step appends at most three code points (a Hangul syllable).
+            // Grows by half the size at least: fixed steps would make a long expanding
+            // text cost quadratic time in reallocations.
             if (room <= 2) {
-                if (!output.resize(output.size() + OUTPUT_GROWTH)) return PyErr_NoMemory();
-                room += OUTPUT_GROWTH;
+                Py_ssize_t growth = std::max(OUTPUT_GROWTH, output.size() / 2);
+                if (output.size() > PY_SSIZE_T_MAX - growth || !output.resize(output.size() + growth))
+                    return PyErr_NoMemory();
+                room += growth;
             }
             uint32_t c = pending[--top];
             if (is_hangul_syllable(c)) {

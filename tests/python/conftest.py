@@ -3,6 +3,14 @@ import pytest
 import charlore
 
 
+def pytest_configure(config):
+    config.addinivalue_line(
+        "markers",
+        "installed: needs the installed package (the command, the stub beside the module, "
+        "builds of the package or of programs linked to it); the sanitizer and memcheck "
+        "runs, which load the module from a build directory, leave these out")
+
+
 @pytest.fixture(params=["module", "ucd_3_2_0"])
 def database(request):
     """Either database object: the module (current) or ucd_3_2_0."""

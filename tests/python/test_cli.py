@@ -11,6 +11,8 @@ import pytest
 import charlore
 from cli_support import COMMAND, one_error_line, run
 
+pytestmark = pytest.mark.installed
+
 USAGE_ERRORS = [
     # arguments, text the error line must contain
     (["--form", "nfc", "x"], "'nfc'"),

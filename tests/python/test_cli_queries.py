@@ -9,6 +9,8 @@ from cli_support import (COMMAND, UNSHOWN_CATEGORIES, expected_row, one_error_li
                          read_table, run, run_json)
 import test_record_properties as records
 
+pytestmark = pytest.mark.installed
+
 # A text that meets every kind of cell: ASCII, a precomposed letter, a combining mark,
 # wide and fullwidth characters, a Hangul syllable, a supplementary character, a fraction,
 # a compatibility ligature, a mirrored bracket, a right-to-left letter, controls, a format

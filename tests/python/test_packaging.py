@@ -10,6 +10,8 @@ import zipfile
 
 import pytest
 
+pytestmark = pytest.mark.installed
+
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
 SDIST_MEMBERS = ["pyproject.toml", "meson.build", "README.md", "include/charlore.h",

@@ -9,6 +9,8 @@ import pytest
 
 import charlore
 
+pytestmark = pytest.mark.installed
+
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 EXAMPLE = ROOT / "examples" / "character_types.c"
 MODULE = pathlib.Path(charlore.__file__)

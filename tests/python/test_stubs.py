@@ -65,6 +65,7 @@ def stub_arities(owner, query):
     return sorted(lists, key=len)
 
 
+@pytest.mark.installed
 def test_installed_stub_is_the_source_stub():
     assert INSTALLED_STUB.read_bytes() == SOURCE_STUB.read_bytes()
 
