@@ -102,9 +102,9 @@ def test_every_failing_allocation_gives_the_right_result_or_memory_error(traced,
     count, wrong = sweep(database, form, text, expected)
     assert wrong == []
     assert memory_kept_by(lambda: sweep(database, form, text, expected)) == (0, 0), "memory kept"
-    # Each call allocates at least its output buffer and its result; the quick check of
-    # the module allocates nothing.
-    assert count >= (0 if database is charlore and text == "abc" else 2)
+    # Each call allocates at least its output buffer (a one-character result may be the
+    # interpreter's cached string); the quick check of the module allocates nothing.
+    assert count >= (0 if database is charlore and text == "abc" else 1)
 
 
 def test_long_input_sweep_counts_every_growth(traced):
