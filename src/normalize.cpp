@@ -563,8 +563,8 @@ PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility) {
 }
 
 PyObject *query_decomposition(PyObject *self, PyObject *argument) {
-    int code_point;
-    if (!PyArg_Parse(argument, "C:decomposition", &code_point)) return nullptr;
+    int code_point = single_character(argument);
+    if (code_point < 0 && !PyArg_Parse(argument, "C:decomposition", &code_point)) return nullptr;
     const uint32_t cp = static_cast<uint32_t>(code_point);
     if (const UCDObject *old = selected_old_version(self); old != nullptr && old->old_record_lookup(cp)->old_category == 0)
         return PyUnicode_FromString("");
