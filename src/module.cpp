@@ -198,7 +198,7 @@ PyMethodDef methods[] = {
     {"mirrored", query_mirrored, METH_O, mirrored_doc},
     {"east_asian_width", query_east_asian_width, METH_O, east_asian_width_doc},
     {"decomposition", query_decomposition, METH_O, decomposition_doc},
-    {"name", query_name, METH_VARARGS, name_doc},
+    {"name", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(query_name)), METH_FASTCALL, name_doc},
     {"lookup", query_lookup, METH_O, lookup_doc},
     {"normalize", query_normalize, METH_VARARGS, normalize_doc},
     {nullptr, nullptr, 0, nullptr},
