@@ -206,6 +206,7 @@ struct Decomposition {
 // Appends the full decomposition of c: Hangul syllables by arithmetic, others through
 // their records and the pending stack. False when memory runs out.
 bool decompose_character(uint32_t c, bool compatibility, Decomposition &d) {
+    const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
     uint32_t pending[PENDING_CAPACITY];
     int top = 0;
     pending[top++] = c;
@@ -219,14 +220,15 @@ bool decompose_character(uint32_t c, bool compatibility, Decomposition &d) {
             if (index % T_COUNT != 0) d.append(T_BASE + index % T_COUNT, 0);
             continue;
         }
-        const uint32_t record = lookup_decomposition_record(c);
-        const uint32_t header = decomposition_words[record];
-        const uint32_t count = header >> 8;
-        if (count == 0 || (!compatibility && (header & 0xFF) != 0)) {
-            d.append(c, info_of(c) & INFO_COMBINING);
+        // The derived information tells whether c has a mapping to follow in this form, so
+        // most code points of an expansion take one lookup.
+        const uint16_t info = info_of(c);
+        if (!(info & decomposes)) {
+            d.append(c, info & INFO_COMBINING);
             continue;
         }
-        for (uint32_t k = count; k > 0; --k) pending[top++] = decomposition_words[record + k];
+        const uint32_t record = lookup_decomposition_record(c);
+        for (uint32_t k = decomposition_words[record] >> 8; k > 0; --k) pending[top++] = decomposition_words[record + k];
     }
     return true;
 }
@@ -235,9 +237,10 @@ template <typename Char>
 bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposition &d) {
     const uint32_t yes_below = QUICK_CHECK_YES_BELOW[compatibility ? 1 : 0];
     const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
+    // Room for every remaining character kept as it is: only expansions need more.
+    if (!d.make_room(n)) return false;
     for (Py_ssize_t i = 0; i < n; ++i) {
         const uint32_t c = text[i];
-        if (!d.reserve()) return false;
         // Below the form's quick-check bound nothing decomposes and the class is 0.
         if (c < yes_below) {
             d.append(c, 0);
@@ -248,7 +251,7 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
             d.append(c, info & INFO_COMBINING);
             continue;
         }
-        if (!decompose_character(c, compatibility, d)) return false;
+        if (!decompose_character(c, compatibility, d) || !d.make_room(n - i - 1)) return false;
     }
     return true;
 }
