@@ -19,8 +19,8 @@ constexpr uint32_t L_COUNT = 19, V_COUNT = 21, T_COUNT = 28, N_COUNT = V_COUNT *
 
 constexpr Py_ssize_t OUTPUT_GROWTH = 10;  // slots added when the output runs short
 constexpr size_t TEXT_SIZE = 256;         // the decomposition query's text buffer
-constexpr Py_ssize_t SEGMENT_JOIN_GAP = 16;  // passing stretches up to this long join their segments
-constexpr int SEGMENT_JOINS_TO_REST = 4;     // joins in a row after which the rest is one segment
+constexpr Py_ssize_t SEGMENT_JOIN_GAP = 6;    // passing stretches up to this long join their segments
+constexpr int SEGMENT_JOINS_TO_REST = 8;     // joins in a row after which the rest is one segment
 
 bool is_hangul_syllable(uint32_t cp) { return cp - S_BASE < S_COUNT; }
 
