@@ -17,16 +17,15 @@ PyObject *east_asian_width_strings[7];
 
 namespace {
 
-template <size_t N>
-bool make_strings(const char *const (&names)[N], PyObject *(&strings)[N]) {
+// Fills strings[i] for each name up to the null pointer that ends the list.
+bool make_strings(const char *const *names, PyObject **strings) {
     for (size_t i = 0; names[i] != nullptr; ++i)
         if ((strings[i] = PyUnicode_FromString(names[i])) == nullptr) return false;
     return true;
 }
 
-template <size_t N>
-void release_strings(PyObject *(&strings)[N]) {
-    for (PyObject *&s : strings) Py_CLEAR(s);
+void release_strings(PyObject **strings, size_t count) {
+    for (size_t i = 0; i < count; ++i) Py_CLEAR(strings[i]);
 }
 
 }  // namespace
@@ -36,9 +35,9 @@ int create_value_strings() {
     if (make_strings(category_names, category_strings) && make_strings(bidirectional_names, bidirectional_strings) &&
         make_strings(east_asian_width_names, east_asian_width_strings))
         return 0;
-    release_strings(category_strings);
-    release_strings(bidirectional_strings);
-    release_strings(east_asian_width_strings);
+    release_strings(category_strings, std::size(category_strings));
+    release_strings(bidirectional_strings, std::size(bidirectional_strings));
+    release_strings(east_asian_width_strings, std::size(east_asian_width_strings));
     return -1;
 }
 

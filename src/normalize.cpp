@@ -335,6 +335,8 @@ PyObject *normalize_current(PyObject *string, bool composed, bool compatibility)
     bool unchanged = false, done;
     switch (PyUnicode_KIND(string)) {
     case PyUnicode_1BYTE_KIND:
+        // Where the form's bound lies above U+00FF, a string of this kind passes as a whole.
+        if (QUICK_CHECK_YES_BELOW[(composed ? 2 : 0) + (compatibility ? 1 : 0)] > 0xFF) return PyUnicode_FromObject(string);
         done = normalize_run(PyUnicode_1BYTE_DATA(string), n, composed, compatibility, d, unchanged);
         break;
     case PyUnicode_2BYTE_KIND:
