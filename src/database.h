@@ -46,6 +46,29 @@ extern const char *const category_names[32];
 extern const char *const bidirectional_names[25];
 extern const char *const east_asian_width_names[7];
 
+// The value names above as str objects, made once by create_value_strings when the
+// module is imported and never changed after; queries hand out new references to them
+// instead of building a str per call. Entries past the names are null.
+extern PyObject *category_strings[32];
+extern PyObject *bidirectional_strings[25];
+extern PyObject *east_asian_width_strings[7];
+
+// Creates the str objects of the value names (once; later calls find them made). -1 with
+// an exception set, and none of them kept, when one cannot be created.
+int create_value_strings();
+
+// The code point of a str of one character, or -1 for any other argument; sets nothing.
+// Queries parse their argument with it and leave the rest, and its error message, to the
+// interpreter's argument parser.
+inline int single_character(PyObject *argument) {
+    if (!PyUnicode_Check(argument)) return -1;
+#if PY_VERSION_HEX < 0x030C0000
+    if (!PyUnicode_IS_READY(argument)) return -1;
+#endif
+    if (PyUnicode_GET_LENGTH(argument) != 1) return -1;
+    return static_cast<int>(PyUnicode_READ_CHAR(argument, 0));
+}
+
 // The record of cp; record 0 above U+10FFFF. Never fails.
 const PropertyRecord &lookup_property_record(uint32_t cp);
 // The Unicode 3.2.0 differences of cp; never null, all fields unchanged above U+10FFFF.

@@ -19,15 +19,23 @@ namespace {
 
 // ---- Record property queries: one field of the character's PropertyRecord ----
 
+// The argument's code point: a str of one character, else what the interpreter's
+// parser makes of it (-1 with its error set).
+int character_argument(PyObject *argument, const char *format) {
+    int cp = single_character(argument);
+    if (cp < 0 && !PyArg_Parse(argument, format, &cp)) return -1;
+    return cp;
+}
+
 PyObject *query_category(PyObject *self, PyObject *argument) {
-    int cp;
-    if (!PyArg_Parse(argument, "C:category", &cp)) return nullptr;
+    const int cp = character_argument(argument, "C:category");
+    if (cp < 0) return nullptr;
     unsigned value = lookup_property_record(static_cast<uint32_t>(cp)).category;
     if (const UCDObject *old = selected_old_version(self)) {
         const OldVersionRecord *r = old->old_record_lookup(static_cast<uint32_t>(cp));
         if (r->old_category != OLD_UNCHANGED) value = r->old_category;
     }
-    return PyUnicode_FromString(category_names[value]);
+    return Py_NewRef(category_strings[value]);
 }
 
 // The 3.2.0 value of a field other than the category: 0 for a character not assigned
@@ -42,34 +50,34 @@ unsigned old_field(PyObject *self, int cp, unsigned current, uint8_t OldVersionR
 }
 
 PyObject *query_bidirectional(PyObject *self, PyObject *argument) {
-    int cp;
-    if (!PyArg_Parse(argument, "C:bidirectional", &cp)) return nullptr;
+    const int cp = character_argument(argument, "C:bidirectional");
+    if (cp < 0) return nullptr;
     unsigned value = old_field(self, cp, lookup_property_record(static_cast<uint32_t>(cp)).bidirectional,
                                &OldVersionRecord::old_bidirectional);
-    return PyUnicode_FromString(bidirectional_names[value]);
+    return Py_NewRef(bidirectional_strings[value]);
 }
 
 PyObject *query_combining(PyObject *self, PyObject *argument) {
-    int cp;
-    if (!PyArg_Parse(argument, "C:combining", &cp)) return nullptr;
+    const int cp = character_argument(argument, "C:combining");
+    if (cp < 0) return nullptr;
     unsigned value = old_field(self, cp, lookup_property_record(static_cast<uint32_t>(cp)).combining, nullptr);
     return PyLong_FromLong(value);
 }
 
 PyObject *query_mirrored(PyObject *self, PyObject *argument) {
-    int cp;
-    if (!PyArg_Parse(argument, "C:mirrored", &cp)) return nullptr;
+    const int cp = character_argument(argument, "C:mirrored");
+    if (cp < 0) return nullptr;
     unsigned value = old_field(self, cp, lookup_property_record(static_cast<uint32_t>(cp)).mirrored,
                                &OldVersionRecord::old_mirrored);
     return PyLong_FromLong(value);
 }
 
 PyObject *query_east_asian_width(PyObject *self, PyObject *argument) {
-    int cp;
-    if (!PyArg_Parse(argument, "C:east_asian_width", &cp)) return nullptr;
+    const int cp = character_argument(argument, "C:east_asian_width");
+    if (cp < 0) return nullptr;
     unsigned value = old_field(self, cp, lookup_property_record(static_cast<uint32_t>(cp)).east_asian_width,
                                &OldVersionRecord::old_east_asian_width);
-    return PyUnicode_FromString(east_asian_width_names[value]);
+    return Py_NewRef(east_asian_width_strings[value]);
 }
 
 // ---- Numeric queries ----
@@ -190,7 +198,7 @@ PyMethodDef methods[] = {
     {"mirrored", query_mirrored, METH_O, mirrored_doc},
     {"east_asian_width", query_east_asian_width, METH_O, east_asian_width_doc},
     {"decomposition", query_decomposition, METH_O, decomposition_doc},
-    {"name", query_name, METH_VARARGS, name_doc},
+    {"name", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(query_name)), METH_FASTCALL, name_doc},
     {"lookup", query_lookup, METH_O, lookup_doc},
     {"normalize", query_normalize, METH_VARARGS, normalize_doc},
     {nullptr, nullptr, 0, nullptr},
@@ -253,7 +261,7 @@ extern "C" CHARLORE_API PyObject *PyInit_charlore(void) {
     PyUnstable_Module_SetGIL(module, Py_MOD_GIL_NOT_USED);
 #endif
     // A module that lacks one of its attributes would be a broken import: fail instead.
-    if (PyModule_AddStringConstant(module, "unidata_version", "18.0.0") < 0 ||
+    if (create_value_strings() < 0 || PyModule_AddStringConstant(module, "unidata_version", "18.0.0") < 0 ||
         PyModule_AddObjectRef(module, "UCD", reinterpret_cast<PyObject *>(&UCD_Type)) < 0 ||
         add_old_version_object(module) < 0) {
         Py_DECREF(module);

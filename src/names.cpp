@@ -183,16 +183,28 @@ bool code_point_name(PyObject *self, uint32_t cp, char *buffer, bool allow_priva
 }
 
 
-PyObject *query_name(PyObject *self, PyObject *arguments) {
-    int cp;
-    PyObject *default_value = nullptr;
-    if (!PyArg_ParseTuple(arguments, "C|O:name", &cp, &default_value)) return nullptr;
-    char buffer[NAME_LIMIT + 1];
-    if (code_point_name(self, static_cast<uint32_t>(cp), buffer, false)) return PyUnicode_FromString(buffer);
-    if (default_value != nullptr) {
-        Py_INCREF(default_value);
-        return default_value;
+PyObject *query_name(PyObject *self, PyObject *const *arguments, Py_ssize_t count) {
+    int cp = count >= 1 && count <= 2 ? single_character(arguments[0]) : -1;
+    if (cp < 0) {
+        // Anything else is left to the interpreter's parser, for its usual errors.
+        PyObject *tuple = PyTuple_New(count);
+        if (tuple == nullptr) return nullptr;
+        for (Py_ssize_t i = 0; i < count; ++i) PyTuple_SET_ITEM(tuple, i, Py_NewRef(arguments[i]));
+        PyObject *ignored = nullptr;
+        const bool parsed = PyArg_ParseTuple(tuple, "C|O:name", &cp, &ignored);
+        Py_DECREF(tuple);
+        if (!parsed) return nullptr;
     }
+    PyObject *default_value = count == 2 ? arguments[1] : nullptr;
+    char buffer[NAME_LIMIT + 1];
+    if (code_point_name(self, static_cast<uint32_t>(cp), buffer, false)) {
+        const size_t length = std::strlen(buffer);
+        // Names are ASCII: the str is filled by copying, without decoding.
+        PyObject *name = PyUnicode_New(static_cast<Py_ssize_t>(length), 127);
+        if (name != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(name), buffer, length);
+        return name;
+    }
+    if (default_value != nullptr) return Py_NewRef(default_value);
     PyErr_SetString(PyExc_ValueError, "no such name");
     return nullptr;
 }

@@ -7,8 +7,8 @@
 
 namespace charlore {
 
-// name(chr, default=...): the name of chr.
-PyObject *query_name(PyObject *self, PyObject *arguments);
+// name(chr, default=...): the name of chr; called with the arguments in a vector.
+PyObject *query_name(PyObject *self, PyObject *const *arguments, Py_ssize_t count);
 // lookup(name): the character or named sequence called `name`.
 PyObject *query_lookup(PyObject *self, PyObject *argument);
 

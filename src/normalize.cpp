@@ -19,6 +19,8 @@ constexpr uint32_t L_COUNT = 19, V_COUNT = 21, T_COUNT = 28, N_COUNT = V_COUNT *
 
 constexpr Py_ssize_t OUTPUT_GROWTH = 10;  // slots added when the output runs short
 constexpr size_t TEXT_SIZE = 256;         // the decomposition query's text buffer
+constexpr Py_ssize_t SEGMENT_JOIN_GAP = 6;    // passing stretches up to this long join their segments
+constexpr int SEGMENT_JOINS_TO_REST = 8;     // joins in a row after which the rest is one segment
 
 bool is_hangul_syllable(uint32_t cp) { return cp - S_BASE < S_COUNT; }
 
@@ -120,13 +122,17 @@ int last_index(uint32_t cp) {
     return search_composition_index(composition_last_ranges, std::size(composition_last_ranges) - 1, cp);
 }
 
-// The quick check over one storage kind: characters below yes_below pass with class 0
-// without a lookup; the others by their derived information.
+// The quick check over one storage kind from position i, which starts a segment (see
+// below): returns the position of the first character that fails it, or n. `boundary` is
+// left at the last position before that which starts a segment. Characters below
+// yes_below pass with class 0 without a lookup; the others by their derived information.
 template <typename Char>
-bool quick_check_run(const Char *text, Py_ssize_t n, int form, uint32_t yes_below, uint16_t fails) {
+Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint32_t yes_below, uint16_t fails,
+                         Py_ssize_t &boundary) {
     const uint8_t form_bit = static_cast<uint8_t>(1u << form);
     unsigned last_class = 0;
-    for (Py_ssize_t i = 0; i < n;) {
+    boundary = i;
+    while (i < n) {
         if constexpr (sizeof(Char) < 4) {
             // Eight bytes of ASCII at a time: ASCII lies below every form's bound.
             constexpr Py_ssize_t PER_WORD = 8 / sizeof(Char);
@@ -136,24 +142,37 @@ bool quick_check_run(const Char *text, Py_ssize_t n, int form, uint32_t yes_belo
                 std::memcpy(&word, text + i, sizeof word);
                 if (!(word & NOT_ASCII)) {
                     i += PER_WORD;
+                    boundary = i - 1;
                     last_class = 0;
                     continue;
                 }
             }
         }
-        const uint32_t c = text[i++];
+        const uint32_t c = text[i];
         // Below the bound, or in a block whose characters all pass: no lookup.
         if (c < yes_below || ((sizeof(Char) < 4 || c <= 0x10FFFF) && (quick_check_yes_blocks[c >> 7] & form_bit))) {
+            boundary = i++;
             last_class = 0;
             continue;
         }
         const uint16_t info = info_of(c);
-        if (info & fails) return false;
+        if (info & fails) return i;
         const unsigned cls = info & INFO_COMBINING;
-        if (cls != 0 && last_class > cls) return false;
+        if (cls == 0) {
+            boundary = i;
+        } else if (last_class > cls) {
+            return i;
+        }
         last_class = cls;
+        ++i;
     }
-    return true;
+    return n;
+}
+
+template <typename Char>
+bool quick_check_run(const Char *text, Py_ssize_t n, int form, uint32_t yes_below, uint16_t fails) {
+    Py_ssize_t boundary;
+    return first_failure(text, 0, n, form, yes_below, fails, boundary) == n;
 }
 
 // A decomposition of the current database in progress: the buffer, the code points in
@@ -165,15 +184,17 @@ struct Decomposition {
     unsigned last_class = 0;
     bool ordered = true;
 
-    // Makes room for three more code points; grows by half the size at least, so that
-    // long expanding texts need few reallocations. False when memory runs out.
-    bool reserve() {
-        if (room > 2) return true;
-        Py_ssize_t growth = std::max(OUTPUT_GROWTH, output.size() / 2);
+    // Makes room for `more` code points; grows by half the size at least, so that long
+    // expanding texts need few reallocations. False when memory runs out.
+    bool make_room(Py_ssize_t more) {
+        if (room >= more) return true;
+        Py_ssize_t growth = std::max({OUTPUT_GROWTH, output.size() / 2, more - room});
         if (output.size() > PY_SSIZE_T_MAX - growth || !output.resize(output.size() + growth)) return false;
         room += growth;
         return true;
     }
+    // Room for one decomposition step, which appends three code points at most.
+    bool reserve() { return make_room(3); }
     void append(uint32_t cp, unsigned cls) {
         if (cls != 0 && last_class > cls) ordered = false;
         last_class = cls;
@@ -185,6 +206,7 @@ struct Decomposition {
 // Appends the full decomposition of c: Hangul syllables by arithmetic, others through
 // their records and the pending stack. False when memory runs out.
 bool decompose_character(uint32_t c, bool compatibility, Decomposition &d) {
+    const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
     uint32_t pending[PENDING_CAPACITY];
     int top = 0;
     pending[top++] = c;
@@ -198,14 +220,15 @@ bool decompose_character(uint32_t c, bool compatibility, Decomposition &d) {
             if (index % T_COUNT != 0) d.append(T_BASE + index % T_COUNT, 0);
             continue;
         }
-        const uint32_t record = lookup_decomposition_record(c);
-        const uint32_t header = decomposition_words[record];
-        const uint32_t count = header >> 8;
-        if (count == 0 || (!compatibility && (header & 0xFF) != 0)) {
-            d.append(c, info_of(c) & INFO_COMBINING);
+        // The derived information tells whether c has a mapping to follow in this form, so
+        // most code points of an expansion take one lookup.
+        const uint16_t info = info_of(c);
+        if (!(info & decomposes)) {
+            d.append(c, info & INFO_COMBINING);
             continue;
         }
-        for (uint32_t k = count; k > 0; --k) pending[top++] = decomposition_words[record + k];
+        const uint32_t record = lookup_decomposition_record(c);
+        for (uint32_t k = decomposition_words[record] >> 8; k > 0; --k) pending[top++] = decomposition_words[record + k];
     }
     return true;
 }
@@ -214,9 +237,10 @@ template <typename Char>
 bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposition &d) {
     const uint32_t yes_below = QUICK_CHECK_YES_BELOW[compatibility ? 1 : 0];
     const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
+    // Room for every remaining character kept as it is: only expansions need more.
+    if (!d.make_room(n)) return false;
     for (Py_ssize_t i = 0; i < n; ++i) {
         const uint32_t c = text[i];
-        if (!d.reserve()) return false;
         // Below the form's quick-check bound nothing decomposes and the class is 0.
         if (c < yes_below) {
             d.append(c, 0);
@@ -227,30 +251,104 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
             d.append(c, info & INFO_COMBINING);
             continue;
         }
-        if (!decompose_character(c, compatibility, d)) return false;
+        if (!decompose_character(c, compatibility, d) || !d.make_room(n - i - 1)) return false;
     }
     return true;
 }
 
-// Decomposes a str for the current database into d, canonically ordered. False when
-// memory runs out (nothing set).
-bool decompose_current(PyObject *string, bool compatibility, Decomposition &d) {
-    const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
+// Whether c starts a segment in the form: it passes the quick check with class 0.
+// Nothing before such a character reorders or composes with it, and its own mapping
+// starts with a starter that composes with nothing before it either, so the text before
+// it and the text from it on are normalized each on their own.
+bool starts_segment(uint32_t c, uint32_t yes_below, uint16_t fails) {
+    return c < yes_below || !(info_of(c) & (INFO_COMBINING | fails));
+}
+
+Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n);
+
+// Normalizes text[0 .. n) of one storage kind for the current database into d, segment
+// by segment: stretches that pass the quick check are copied as they are, and only the
+// segments around the characters that fail it are decomposed, ordered and, for the
+// composed forms, composed. Sets `unchanged` (and leaves d empty) when the whole text
+// passes. False when memory runs out (nothing set).
+template <typename Char>
+bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibility, Decomposition &d,
+                   bool &unchanged) {
+    const int form = (composed ? 2 : 0) + (compatibility ? 1 : 0);
+    const uint32_t yes_below = QUICK_CHECK_YES_BELOW[form];
+    const uint16_t fails = static_cast<uint16_t>(INFO_QUICK_CHECK_FAILS << form);
+    Py_ssize_t copied = 0, boundary;
+    Py_ssize_t failure = first_failure(text, 0, n, form, yes_below, fails, boundary);
+    unchanged = failure == n;
+    if (unchanged) return true;
     if (n > PY_SSIZE_T_MAX - OUTPUT_GROWTH || !d.output.resize(n < 11 ? 2 * n : n + 10)) return false;
     d.room = d.output.size();
-    bool done;
+    while (failure < n) {
+        // The stretch that passed, up to the start of the failing segment.
+        const Py_ssize_t passed = boundary - copied;
+        if (!d.make_room(passed)) return false;
+        uint32_t *out = d.output.data() + d.count;
+        for (Py_ssize_t k = 0; k < passed; ++k) out[k] = text[copied + k];
+        d.count += passed;
+        d.room -= passed;
+        // The segment ends where the next one starts; a failure close after it joins it,
+        // since short segments cost more to cut than to work through. Where failures keep
+        // coming close together, the rest of the text is worked through as one segment.
+        Py_ssize_t end = failure + 1, next_boundary = n;
+        for (int joined = 0;; ++joined) {
+            if (joined == SEGMENT_JOINS_TO_REST) {
+                end = failure = n;
+                break;
+            }
+            while (end < n && !starts_segment(text[end], yes_below, fails)) ++end;
+            failure = first_failure(text, end, n, form, yes_below, fails, next_boundary);
+            if (failure == n || next_boundary - end > SEGMENT_JOIN_GAP) break;
+            end = failure + 1;
+        }
+        const Py_ssize_t start = d.count;
+        d.last_class = 0;
+        d.ordered = true;
+        if (!decompose_run(text + boundary, end - boundary, compatibility, d)) return false;
+        if (!d.ordered && !put_in_canonical_order(d.output.data() + start, d.count - start)) return false;
+        if (composed) {
+            const Py_ssize_t count = start + compose_in_place(d.output.data() + start, d.count - start);
+            d.room += d.count - count;
+            d.count = count;
+        }
+        copied = end;
+        boundary = next_boundary;
+    }
+    const Py_ssize_t rest = n - copied;
+    if (!d.make_room(rest)) return false;
+    uint32_t *out = d.output.data() + d.count;
+    for (Py_ssize_t k = 0; k < rest; ++k) out[k] = text[copied + k];
+    d.count += rest;
+    d.room -= rest;
+    return true;
+}
+
+// The str `string` normalized for the current database; the string itself (as an exact
+// str) when it is in the form already.
+PyObject *normalize_current(PyObject *string, bool composed, bool compatibility) {
+    const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
+    Decomposition d;
+    bool unchanged = false, done;
     switch (PyUnicode_KIND(string)) {
     case PyUnicode_1BYTE_KIND:
-        done = decompose_run(PyUnicode_1BYTE_DATA(string), n, compatibility, d);
+        // Where the form's bound lies above U+00FF, a string of this kind passes as a whole.
+        if (QUICK_CHECK_YES_BELOW[(composed ? 2 : 0) + (compatibility ? 1 : 0)] > 0xFF) return PyUnicode_FromObject(string);
+        done = normalize_run(PyUnicode_1BYTE_DATA(string), n, composed, compatibility, d, unchanged);
         break;
     case PyUnicode_2BYTE_KIND:
-        done = decompose_run(PyUnicode_2BYTE_DATA(string), n, compatibility, d);
+        done = normalize_run(PyUnicode_2BYTE_DATA(string), n, composed, compatibility, d, unchanged);
         break;
     default:
-        done = decompose_run(PyUnicode_4BYTE_DATA(string), n, compatibility, d);
+        done = normalize_run(PyUnicode_4BYTE_DATA(string), n, composed, compatibility, d, unchanged);
         break;
     }
-    return done && (d.ordered || put_in_canonical_order(d.output.data(), d.count));
+    if (!done) return PyErr_NoMemory();
+    if (unchanged) return PyUnicode_FromObject(string);
+    return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, d.output.data(), d.count);
 }
 
 // Canonical composition of the decomposed d[0 .. n) in place; returns the new length.
@@ -548,23 +646,17 @@ bool quick_check_passes(PyObject *string, uint8_t mask) {
 
 PyObject *decompose_string(PyObject *self, PyObject *string, bool compatibility) {
     if (selected_old_version(self) != nullptr) return decompose_string_general(self, string, compatibility);
-    Decomposition d;
-    if (!decompose_current(string, compatibility, d)) return PyErr_NoMemory();
-    return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, d.output.data(), d.count);
+    return normalize_current(string, false, compatibility);
 }
 
 PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility) {
     if (selected_old_version(self) != nullptr) return compose_string_general(self, string, compatibility);
-    Decomposition d;
-    if (!decompose_current(string, compatibility, d)) return PyErr_NoMemory();
-    // Composition writes at or before the position it reads, so it works in place.
-    Py_ssize_t count = compose_in_place(d.output.data(), d.count);
-    return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, d.output.data(), count);
+    return normalize_current(string, true, compatibility);
 }
 
 PyObject *query_decomposition(PyObject *self, PyObject *argument) {
-    int code_point;
-    if (!PyArg_Parse(argument, "C:decomposition", &code_point)) return nullptr;
+    int code_point = single_character(argument);
+    if (code_point < 0 && !PyArg_Parse(argument, "C:decomposition", &code_point)) return nullptr;
     const uint32_t cp = static_cast<uint32_t>(code_point);
     if (const UCDObject *old = selected_old_version(self); old != nullptr && old->old_record_lookup(cp)->old_category == 0)
         return PyUnicode_FromString("");
@@ -599,8 +691,8 @@ PyObject *query_normalize(PyObject *self, PyObject *arguments) {
     if (PyUnicode_GET_LENGTH(input) == 0) return PyUnicode_FromObject(input);
     for (const Form &form : FORMS) {
         if (std::strcmp(form_name, form.name) != 0) continue;
-        if (selected_old_version(self) == nullptr && quick_check_passes(input, form.quick_check_mask))
-            return PyUnicode_FromObject(input);
+        // For the current database, compose_string and decompose_string hand back the
+        // input when it passes the quick check.
         return form.composed ? compose_string(self, input, form.compatibility)
                              : decompose_string(self, input, form.compatibility);
     }

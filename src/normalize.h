@@ -72,13 +72,15 @@ bool quick_check_passes(PyObject *string, uint8_t mask);
 bool quick_check_by_records(PyObject *string, uint8_t mask);
 
 // The str `string` fully decomposed (canonical mappings, or all mappings when
-// `compatibility`) and canonically ordered, as a new str; the 3.2.0 changes apply when
-// self selects them. Null with MemoryError (or the interpreter's error) set on failure;
+// `compatibility`) and canonically ordered, as a new reference (for the current database
+// the string itself, as an exact str, when it passes the quick check); the 3.2.0 changes
+// apply when self selects them. Null with MemoryError (or the interpreter's error) set on failure;
 // every working buffer is released on every path.
 PyObject *decompose_string(PyObject *self, PyObject *string, bool compatibility);
 
-// The str `string` in NFC (or NFKC when `compatibility`), as a new reference; the
-// decomposed string itself when composing changes nothing. Null with an exception set on
+// The str `string` in NFC (or NFKC when `compatibility`), as a new reference; for the
+// current database the string itself (as an exact str) when it passes the quick check,
+// for the 3.2.0 object the decomposed string itself when composing changes nothing. Null with an exception set on
 // failure, every working buffer and the intermediate string released.
 PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility);
 

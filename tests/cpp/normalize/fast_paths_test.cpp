@@ -186,5 +186,53 @@ TEST(FastPaths, AgreeWithTheGeneralPathOnRandomStringsOfEveryKind) {
     }
 }
 
+// Long strings of characters that pass every quick check, with failing characters
+// scattered at gaps short and long: the fast path copies the passing stretches and works
+// through the segments around the failures, joining close ones.
+TEST(FastPaths, AgreeWithTheGeneralPathOnSparseFailures) {
+    const std::vector<uint32_t> passing = {'a', 'Q', ' ', '.', 0x4E00, 0x3042, 0xAC00, 0x1F600, 0x1100};
+    const std::vector<uint32_t> failing = {0x300, 0x301, 0x327, 0x345, 0xC0, 0xE9, 0xA0, 0xFF0C, 0x3000, 0x3099,
+                                           0x304C, 0x1161, 0x11A8, 0xAC01, 0xFB01, 0x0B3E, 0x0F73, 0x2F868,
+                                           0x1D15E, 0x1D165, 0x110BA};
+    std::mt19937 random(1800);
+    std::uniform_int_distribution<size_t> pick_passing(0, passing.size() - 1), pick_failing(0, failing.size() - 1);
+    std::uniform_int_distribution<int> gap(0, 40), length(0, 400);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint32_t> text;
+        const size_t size = static_cast<size_t>(length(random));
+        while (text.size() < size) {
+            for (int k = gap(random); k > 0; --k) text.push_back(passing[pick_passing(random)]);
+            for (int k = gap(random) % 3 + 1; k > 0; --k) text.push_back(failing[pick_failing(random)]);
+        }
+        PyObject *s = str_of(text);
+        ASSERT_NE(s, nullptr);
+        EXPECT_TRUE(paths_agree(s)) << "round " << round;
+        Py_DECREF(s);
+    }
+}
+
+// What lets the fast path work segment by segment: a character that passes a form's
+// quick check with class 0 decomposes (in that form) to a first code point of class 0,
+// and in the composed forms that code point is no last character of a composite.
+TEST(DerivedInformation, SegmentStartsDecomposeToAStarterThatAbsorbsNothingBefore) {
+    for (int form = 0; form < 4; ++form) {
+        const bool compatibility = form % 2 == 1, composed = form >= 2;
+        for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+            if (normalization_info(cp) & (INFO_COMBINING | INFO_QUICK_CHECK_FAILS << form)) continue;
+            uint32_t first = cp;
+            if (is_hangul_syllable(first)) first = 0x1100 + (first - 0xAC00) / 588;
+            for (;;) {
+                const uint32_t header = decomposition_words[lookup_decomposition_record(first)];
+                if (header >> 8 == 0 || (!compatibility && (header & 0xFF) != 0)) break;
+                first = decomposition_words[lookup_decomposition_record(first) + 1];
+            }
+            ASSERT_EQ(normalization_info(first) & INFO_COMBINING, 0) << std::hex << cp << " form " << form;
+            if (composed) {
+                ASSERT_FALSE(normalization_info(first) & INFO_LAST) << std::hex << cp << " form " << form;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace charlore
