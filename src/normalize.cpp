@@ -17,7 +17,7 @@ namespace {
 constexpr uint32_t S_BASE = 0xAC00, L_BASE = 0x1100, V_BASE = 0x1161, T_BASE = 0x11A7;
 constexpr uint32_t L_COUNT = 19, V_COUNT = 21, T_COUNT = 28, N_COUNT = V_COUNT * T_COUNT, S_COUNT = L_COUNT * N_COUNT;
 
-constexpr Py_ssize_t OUTPUT_GROWTH = 10;  // slots added when the output runs short
+constexpr Py_ssize_t OUTPUT_GROWTH = 10;  // the least growth of a working buffer that runs short
 constexpr size_t TEXT_SIZE = 256;         // the decomposition query's text buffer
 constexpr Py_ssize_t SEGMENT_JOIN_GAP = 6;    // passing stretches up to this long join their segments
 constexpr int SEGMENT_JOINS_TO_REST = 8;     // joins in a row after which the rest is one segment
@@ -45,6 +45,13 @@ public:
         data_ = static_cast<uint32_t *>(grown);
         size_ = size;
         return true;
+    }
+    // Grows by half the size at least (and by OUTPUT_GROWTH and `at_least`), so that long
+    // expanding texts need few reallocations; returns the slots added, 0 when memory runs out.
+    Py_ssize_t grow(Py_ssize_t at_least) {
+        const Py_ssize_t growth = std::max({OUTPUT_GROWTH, size_ / 2, at_least});
+        if (size_ > PY_SSIZE_T_MAX - growth || !resize(size_ + growth)) return 0;
+        return growth;
     }
     uint32_t *data() { return data_; }
     Py_ssize_t size() const { return size_; }
@@ -184,13 +191,21 @@ struct Decomposition {
     unsigned last_class = 0;
     bool ordered = true;
 
-    // Makes room for `more` code points; grows by half the size at least, so that long
-    // expanding texts need few reallocations. False when memory runs out.
+    // Makes room for `more` code points. False when memory runs out.
     bool make_room(Py_ssize_t more) {
         if (room >= more) return true;
-        Py_ssize_t growth = std::max({OUTPUT_GROWTH, output.size() / 2, more - room});
-        if (output.size() > PY_SSIZE_T_MAX - growth || !output.resize(output.size() + growth)) return false;
-        room += growth;
+        const Py_ssize_t added = output.grow(more - room);
+        room += added;
+        return added != 0;
+    }
+    // Appends text[0 .. length) as it is. False when memory runs out.
+    template <typename Char>
+    bool copy(const Char *text, Py_ssize_t length) {
+        if (!make_room(length)) return false;
+        uint32_t *out = output.data() + count;
+        for (Py_ssize_t k = 0; k < length; ++k) out[k] = text[k];
+        count += length;
+        room -= length;
         return true;
     }
     // Room for one decomposition step, which appends three code points at most.
@@ -285,12 +300,7 @@ bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibi
     d.room = d.output.size();
     while (failure < n) {
         // The stretch that passed, up to the start of the failing segment.
-        const Py_ssize_t passed = boundary - copied;
-        if (!d.make_room(passed)) return false;
-        uint32_t *out = d.output.data() + d.count;
-        for (Py_ssize_t k = 0; k < passed; ++k) out[k] = text[copied + k];
-        d.count += passed;
-        d.room -= passed;
+        if (!d.copy(text + copied, boundary - copied)) return false;
         // The segment ends where the next one starts; a failure close after it joins it,
         // since short segments cost more to cut than to work through. Where failures keep
         // coming close together, the rest of the text is worked through as one segment.
@@ -318,13 +328,7 @@ bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibi
         copied = end;
         boundary = next_boundary;
     }
-    const Py_ssize_t rest = n - copied;
-    if (!d.make_room(rest)) return false;
-    uint32_t *out = d.output.data() + d.count;
-    for (Py_ssize_t k = 0; k < rest; ++k) out[k] = text[copied + k];
-    d.count += rest;
-    d.room -= rest;
-    return true;
+    return d.copy(text + copied, n - copied);
 }
 
 // The str `string` normalized for the current database; the string itself (as an exact
@@ -499,13 +503,10 @@ PyObject *decompose_string_general(PyObject *self, PyObject *string, bool compat
         pending[top++] = s[i];
         while (top > 0) {
             // One step appends at most three code points (a Hangul syllable).
-            // Grows by half the size at least: fixed steps would make a long expanding
-            // text cost quadratic time in reallocations.
             if (room <= 2) {
-                Py_ssize_t growth = std::max(OUTPUT_GROWTH, output.size() / 2);
-                if (output.size() > PY_SSIZE_T_MAX - growth || !output.resize(output.size() + growth))
-                    return PyErr_NoMemory();
-                room += growth;
+                const Py_ssize_t added = output.grow(0);
+                if (added == 0) return PyErr_NoMemory();
+                room += added;
             }
             uint32_t c = pending[--top];
             if (is_hangul_syllable(c)) {
