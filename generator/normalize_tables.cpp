@@ -322,6 +322,12 @@ Output build_normalize_tables(Context &context) {
             if (yes) block_yes[block] |= 1u << form;
         }
     }
+    // Per code point of the BMP, bit `form` set where that form's quick check fails or the
+    // class is not 0: the characters at which a scan for the quick check looks closer.
+    std::vector<uint32_t> bmp_stops(0x10000, 0);
+    for (uint32_t cp = 0; cp < bmp_stops.size(); ++cp)
+        for (int form = 0; form < FORM_COUNT; ++form)
+            if (info[cp] & (0xFF | INFO_QUICK_CHECK_FAILS << form)) bmp_stops[cp] |= 1u << form;
     TwoStageIndex info_index = build_two_stage(info, 7);
     if (info_index.blocks() > 0xFF) throw InputError("normalization information: more than 255 blocks");
 
@@ -355,6 +361,9 @@ Output build_normalize_tables(Context &context) {
     out.text("// Per block of 128 code points (cp >> 7): bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set when every\n"
              "// code point of the block passes that quick check with class 0.\n");
     out.array("uint8_t", "quick_check_yes_blocks", block_yes, 32);
+    out.text("// Per BMP code point: bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set where that quick check fails\n"
+             "// or the combining class is not 0.\n");
+    out.array("uint8_t", "quick_check_stops_bmp", bmp_stops, 32);
     out.text("}  // namespace charlore\n");
 
     std::vector<std::string> summary{

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <iterator>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "database.h"
 #include "generated/normalize_tables.h"
 
@@ -129,57 +133,112 @@ int last_index(uint32_t cp) {
     return search_composition_index(composition_last_ranges, std::size(composition_last_ranges) - 1, cp);
 }
 
+// Whether c stops a quick-check scan in the form whose bit is form_bit: the check fails
+// there or the class is not 0, so it needs a closer look.
+inline bool stops_scan(uint32_t c, unsigned form_bit, uint16_t fails) {
+    if (c <= 0xFFFF) return quick_check_stops_bmp[c] & form_bit;
+    return info_of(c) & (INFO_COMBINING | fails);
+}
+
+// The Latin-1 characters that stop a scan in the form lie in [first, first + span].
+struct Latin1Stops {
+    unsigned first = 0x100, span = 0;
+};
+constexpr Latin1Stops latin1_stops(int form) {
+    Latin1Stops stops;
+    for (unsigned c = 0; c <= 0xFF; ++c) {
+        if (!(quick_check_stops_bmp[c] & (1u << form))) continue;
+        if (stops.first > 0xFF) stops.first = c;
+        stops.span = c - stops.first;
+    }
+    return stops;
+}
+constexpr Latin1Stops LATIN1_STOPS[] = {latin1_stops(0), latin1_stops(1), latin1_stops(2), latin1_stops(3)};
+
+// Per form, the quick-check bound within the BMP.
+constexpr uint32_t bmp_bound(int form) { return std::min<uint32_t>(QUICK_CHECK_YES_BELOW[form], 0xFFFF); }
+constexpr uint32_t YES_BELOW_BMP[] = {bmp_bound(0), bmp_bound(1), bmp_bound(2), bmp_bound(3)};
+
+// Characters tested together by group_passes.
+template <typename Char>
+constexpr Py_ssize_t GROUP = sizeof(Char) == 1 ? 16 : sizeof(Char) == 2 ? 8 : 4;
+
+// Whether none of the GROUP characters at text stops the scan: one branch per group.
+template <typename Char>
+bool group_passes(const Char *text, int form, uint16_t fails) {
+    const unsigned form_bit = 1u << form;
+    if constexpr (sizeof(Char) == 1) {
+        const Latin1Stops stops = LATIN1_STOPS[form];
+        if (stops.first > 0xFF) return true;
+#ifdef __SSE2__
+        // Sixteen bytes at once: none may lie in the interval of stopping characters.
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+        const __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(stops.first)));
+        const __m128i above = _mm_subs_epu8(offset, _mm_set1_epi8(static_cast<char>(stops.span)));
+        // A byte at or below the span is inside the interval: subtracting leaves 0 there.
+        const __m128i inside = _mm_cmpeq_epi8(above, _mm_setzero_si128());
+        if (_mm_movemask_epi8(inside) == 0) return true;
+#endif
+        unsigned any = 0;
+        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= quick_check_stops_bmp[text[k]];
+        return !(any & form_bit);
+    } else if constexpr (sizeof(Char) == 2) {
+#ifdef __SSE2__
+        // Eight units at once: all below the form's bound pass without a lookup.
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+        const __m128i above = _mm_subs_epu16(units, _mm_set1_epi16(static_cast<short>(YES_BELOW_BMP[form] - 1)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) == 0xFFFF) return true;
+#endif
+        unsigned any = 0;
+        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= quick_check_stops_bmp[text[k]];
+        return !(any & form_bit);
+    } else {
+        bool any = false;
+        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= stops_scan(text[k], form_bit, fails);
+        return !any;
+    }
+}
+
 // The quick check over one storage kind from position i, which starts a segment (see
 // below): returns the position of the first character that fails it, or n. `boundary` is
-// left at the last position before that which starts a segment. Characters below
-// yes_below pass with class 0 without a lookup; the others by their derived information.
+// left at the last position before that which starts a segment. Groups of characters
+// that all pass with class 0 take one test; the characters of any other group are looked
+// at one by one, through their derived information where they stop the scan.
 template <typename Char>
-Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint32_t yes_below, uint16_t fails,
+Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint16_t fails,
                          Py_ssize_t &boundary) {
-    const uint8_t form_bit = static_cast<uint8_t>(1u << form);
+    const unsigned form_bit = 1u << form;
     unsigned last_class = 0;
     boundary = i;
     while (i < n) {
-        if constexpr (sizeof(Char) < 4) {
-            // Eight bytes of ASCII at a time: ASCII lies below every form's bound.
-            constexpr Py_ssize_t PER_WORD = 8 / sizeof(Char);
-            constexpr uint64_t NOT_ASCII = sizeof(Char) == 1 ? 0x8080808080808080 : 0xFF80FF80FF80FF80;
-            if (text[i] < 0x80 && i + PER_WORD <= n) {
-                uint64_t word;
-                std::memcpy(&word, text + i, sizeof word);
-                if (!(word & NOT_ASCII)) {
-                    i += PER_WORD;
-                    boundary = i - 1;
-                    last_class = 0;
-                    continue;
-                }
-            }
-        }
-        const uint32_t c = text[i];
-        // Below the bound, or in a block whose characters all pass: no lookup.
-        if (c < yes_below || ((sizeof(Char) < 4 || c <= 0x10FFFF) && (quick_check_yes_blocks[c >> 7] & form_bit))) {
-            boundary = i++;
+        if (n - i >= GROUP<Char> && group_passes(text + i, form, fails)) {
+            i += GROUP<Char>;
+            boundary = i - 1;
             last_class = 0;
             continue;
         }
-        const uint16_t info = info_of(c);
-        if (info & fails) return i;
-        const unsigned cls = info & INFO_COMBINING;
-        if (cls == 0) {
-            boundary = i;
-        } else if (last_class > cls) {
-            return i;
+        for (const Py_ssize_t end = std::min(n, i + GROUP<Char>); i < end; ++i) {
+            const uint32_t c = text[i];
+            if (!stops_scan(c, form_bit, fails)) {
+                boundary = i;
+                last_class = 0;
+                continue;
+            }
+            // It stops the scan, so it fails or its class is not 0.
+            const uint16_t info = info_of(c);
+            if (info & fails) return i;
+            const unsigned cls = info & INFO_COMBINING;
+            if (last_class > cls) return i;
+            last_class = cls;
         }
-        last_class = cls;
-        ++i;
     }
     return n;
 }
 
 template <typename Char>
-bool quick_check_run(const Char *text, Py_ssize_t n, int form, uint32_t yes_below, uint16_t fails) {
+bool quick_check_run(const Char *text, Py_ssize_t n, int form, uint16_t fails) {
     Py_ssize_t boundary;
-    return first_failure(text, 0, n, form, yes_below, fails, boundary) == n;
+    return first_failure(text, 0, n, form, fails, boundary) == n;
 }
 
 // A decomposition of the current database in progress: the buffer, the code points in
@@ -275,8 +334,8 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
 // Nothing before such a character reorders or composes with it, and its own mapping
 // starts with a starter that composes with nothing before it either, so the text before
 // it and the text from it on are normalized each on their own.
-bool starts_segment(uint32_t c, uint32_t yes_below, uint16_t fails) {
-    return c < yes_below || !(info_of(c) & (INFO_COMBINING | fails));
+bool starts_segment(uint32_t c, int form, uint16_t fails) {
+    return !stops_scan(c, 1u << form, fails);
 }
 
 Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n);
@@ -290,10 +349,9 @@ template <typename Char>
 bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibility, Decomposition &d,
                    bool &unchanged) {
     const int form = (composed ? 2 : 0) + (compatibility ? 1 : 0);
-    const uint32_t yes_below = QUICK_CHECK_YES_BELOW[form];
     const uint16_t fails = static_cast<uint16_t>(INFO_QUICK_CHECK_FAILS << form);
     Py_ssize_t copied = 0, boundary;
-    Py_ssize_t failure = first_failure(text, 0, n, form, yes_below, fails, boundary);
+    Py_ssize_t failure = first_failure(text, 0, n, form, fails, boundary);
     unchanged = failure == n;
     if (unchanged) return true;
     if (n > PY_SSIZE_T_MAX - OUTPUT_GROWTH || !d.output.resize(n < 11 ? 2 * n : n + 10)) return false;
@@ -310,8 +368,8 @@ bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibi
                 end = failure = n;
                 break;
             }
-            while (end < n && !starts_segment(text[end], yes_below, fails)) ++end;
-            failure = first_failure(text, end, n, form, yes_below, fails, next_boundary);
+            while (end < n && !starts_segment(text[end], form, fails)) ++end;
+            failure = first_failure(text, end, n, form, fails, next_boundary);
             if (failure == n || next_boundary - end > SEGMENT_JOIN_GAP) break;
             end = failure + 1;
         }
@@ -630,18 +688,17 @@ int search_composition_index(const CompositionRange *table, size_t count, uint32
 
 bool quick_check_passes(PyObject *string, uint8_t mask) {
     const int form = __builtin_ctz(mask) / 2;
-    const uint32_t yes_below = QUICK_CHECK_YES_BELOW[form];
     const uint16_t fails = static_cast<uint16_t>(INFO_QUICK_CHECK_FAILS << form);
     const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
     switch (PyUnicode_KIND(string)) {
     case PyUnicode_1BYTE_KIND:
-        // Where the bound lies above U+00FF, a string of this kind passes as a whole.
-        if (yes_below > 0xFF) return true;
-        return quick_check_run(PyUnicode_1BYTE_DATA(string), n, form, yes_below, fails);
+        // Where no Latin-1 character stops the scan, a string of this kind passes as a whole.
+        if (LATIN1_STOPS[form].first > 0xFF) return true;
+        return quick_check_run(PyUnicode_1BYTE_DATA(string), n, form, fails);
     case PyUnicode_2BYTE_KIND:
-        return quick_check_run(PyUnicode_2BYTE_DATA(string), n, form, yes_below, fails);
+        return quick_check_run(PyUnicode_2BYTE_DATA(string), n, form, fails);
     default:
-        return quick_check_run(PyUnicode_4BYTE_DATA(string), n, form, yes_below, fails);
+        return quick_check_run(PyUnicode_4BYTE_DATA(string), n, form, fails);
     }
 }
 

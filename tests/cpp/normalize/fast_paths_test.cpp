@@ -70,6 +70,17 @@ TEST(DerivedInformation, PassingBlocksPassAtEveryCodePoint) {
     EXPECT_GT(passing, 0u);
 }
 
+TEST(DerivedInformation, ScanStopsAreExactInTheBmp) {
+    for (uint32_t cp = 0; cp <= 0xFFFF; ++cp) {
+        const PropertyRecord &record = lookup_property_record(cp);
+        for (int form = 0; form < 4; ++form) {
+            const bool stops = (record.quick_check & MASKS[form]) != 0 || record.combining != 0;
+            ASSERT_EQ((quick_check_stops_bmp[cp] >> form) & 1, stops ? 1 : 0) << std::hex << cp << " " << form;
+        }
+        ASSERT_EQ(quick_check_stops_bmp[cp] >> 4, 0) << std::hex << cp;
+    }
+}
+
 // Decomposition skips the lookup below the NFD and NFKD bounds: a character that
 // decomposes must therefore fail that form's quick check.
 TEST(DerivedInformation, DecomposingCharactersFailTheirQuickCheck) {
