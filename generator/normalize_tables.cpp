@@ -290,6 +290,26 @@ Output build_normalize_tables(Context &context) {
         }
     }
 
+    // The longest full decomposition of one code point of the current data, in either form:
+    // the room the fast path gives one character's expansion.
+    size_t longest_expansion = 0;
+    for (bool compatibility : {false, true}) {
+        std::vector<size_t> length(CODE_POINTS, 0);
+        auto mapping_of = mapping(compatibility, false);
+        std::function<size_t(uint32_t)> expanded = [&](uint32_t cp) -> size_t {
+            if (length[cp] != 0) return length[cp];
+            size_t n = 1;
+            if (is_hangul_syllable(cp)) {
+                n = (cp - 0xAC00) % 28 == 0 ? 2 : 3;
+            } else if (const Mapping *m = mapping_of(cp)) {
+                n = 0;
+                for (uint32_t part : m->code_points) n += expanded(part);
+            }
+            return length[cp] = n;
+        };
+        for (uint32_t cp = 0; cp < CODE_POINTS; ++cp) longest_expansion = std::max(longest_expansion, expanded(cp));
+    }
+
     // Derived for the fast paths: one 16-bit word of normalization information per code
     // point, and for each form the code point below which every character passes the
     // quick check with class 0.
@@ -328,6 +348,16 @@ Output build_normalize_tables(Context &context) {
     for (uint32_t cp = 0; cp < bmp_stops.size(); ++cp)
         for (int form = 0; form < FORM_COUNT; ++form)
             if (info[cp] & (0xFF | INFO_QUICK_CHECK_FAILS << form)) bmp_stops[cp] |= 1u << form;
+    // Per code point, its index among the first characters plus 1 (bits 0-8) and among the
+    // last characters plus 1 (bits 9-15), 0 where it is none: the composition ranges
+    // looked up directly.
+    if (composition.firsts.size() >= 0x1FF || composition.lasts.size() >= 0x7F)
+        throw InputError("composition: more first or last characters than the direct index holds");
+    std::vector<uint32_t> composition_index(CODE_POINTS, 0);
+    for (const auto &[cp, index] : firsts.index_of) composition_index[cp] |= index + 1;
+    for (const auto &[cp, index] : lasts.index_of) composition_index[cp] |= (index + 1) << 9;
+    TwoStageIndex composition_index_table = build_two_stage(composition_index, 7);
+    if (composition_index_table.blocks() > 0xFF) throw InputError("composition index: more than 255 blocks");
     TwoStageIndex info_index = build_two_stage(info, 7);
     if (info_index.blocks() > 0xFF) throw InputError("normalization information: more than 255 blocks");
 
@@ -355,12 +385,18 @@ Output build_normalize_tables(Context &context) {
              "// Hangul syllables), bit 14 first and bit 15 last character of a primary composite.\n");
     out.array("uint8_t", "normalization_info_stage1", info_index.stage1, 16);
     out.array("uint16_t", "normalization_info_stage2", info_index.stage2, 8, true);
+    out.text("// Per code point: bits 0-8 its index in composition_first_ranges plus 1, bits 9-15 its\n"
+             "// index in composition_last_ranges plus 1; 0 where it is neither.\n");
+    out.array("uint8_t", "composition_index_stage1", composition_index_table.stage1, 16);
+    out.array("uint16_t", "composition_index_stage2", composition_index_table.stage2, 8, true);
     out.text("// Per form (NFD, NFKD, NFC, NFKC): every code point below passes the quick check with\n"
              "// class 0.\n");
     out.array("uint32_t", "QUICK_CHECK_YES_BELOW", quick_check_yes_below, 4, true);
     out.text("// Per block of 128 code points (cp >> 7): bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set when every\n"
              "// code point of the block passes that quick check with class 0.\n");
     out.array("uint8_t", "quick_check_yes_blocks", block_yes, 32);
+    out.text("// The most code points that the full decomposition of one code point has, in either form.\n");
+    out.constant("int", "LONGEST_EXPANSION", longest_expansion);
     out.text("// Per BMP code point: bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set where that quick check fails\n"
              "// or the combining class is not 0.\n");
     out.array("uint8_t", "quick_check_stops_bmp", bmp_stops, 32);
@@ -375,7 +411,8 @@ Output build_normalize_tables(Context &context) {
             " runs, " + std::to_string(composition.composite_of.size()) + " primary composites",
         std::to_string(pair_index.stage1.size()) + " composition stage-1 entries (" + std::to_string(pair_count) +
             " pairs), " + std::to_string(pair_index.blocks()) + " blocks of four",
-        std::to_string(info_index.blocks()) + " blocks of derived normalization information",
+        std::to_string(info_index.blocks()) + " blocks of derived normalization information, longest expansion " +
+            std::to_string(longest_expansion),
         "longest composition chain " + std::to_string(chain) + " (skipped list " + std::to_string(SKIPPED_CAPACITY) +
             ")"};
     for (const Depths &d : depths)

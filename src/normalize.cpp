@@ -30,23 +30,24 @@ bool is_hangul_syllable(uint32_t cp) { return cp - S_BASE < S_COUNT; }
 
 unsigned combining_class(uint32_t cp) { return lookup_property_record(cp).combining; }
 
-// A working array of code points from the interpreter's allocator, freed when it goes out
-// of scope. Each resizing member returns false, with the old contents kept and still
-// owned, when the memory cannot be had; it sets no exception.
-class CodePoints {
+// A working array of code points (of 16 or 32 bits) from the interpreter's allocator,
+// freed when it goes out of scope. Each resizing member returns false, with the old
+// contents kept and still owned, when the memory cannot be had; it sets no exception.
+template <typename Unit>
+class WorkingArray {
 public:
-    CodePoints() = default;
-    CodePoints(const CodePoints &) = delete;
-    CodePoints &operator=(const CodePoints &) = delete;
-    ~CodePoints() { PyMem_Free(data_); }
+    WorkingArray() = default;
+    WorkingArray(const WorkingArray &) = delete;
+    WorkingArray &operator=(const WorkingArray &) = delete;
+    ~WorkingArray() { PyMem_Free(data_); }
 
     // Makes room for exactly `size` code points; the contents are kept up to that size.
     bool resize(Py_ssize_t size) {
-        if (size < 0 || static_cast<size_t>(size) > static_cast<size_t>(PY_SSIZE_T_MAX) / sizeof(uint32_t))
+        if (size < 0 || static_cast<size_t>(size) > static_cast<size_t>(PY_SSIZE_T_MAX) / sizeof(Unit))
             return false;
-        void *grown = PyMem_Realloc(data_, static_cast<size_t>(size) * sizeof(uint32_t));
+        void *grown = PyMem_Realloc(data_, static_cast<size_t>(size) * sizeof(Unit));
         if (grown == nullptr) return false;
-        data_ = static_cast<uint32_t *>(grown);
+        data_ = static_cast<Unit *>(grown);
         size_ = size;
         return true;
     }
@@ -57,19 +58,21 @@ public:
         if (size_ > PY_SSIZE_T_MAX - growth || !resize(size_ + growth)) return 0;
         return growth;
     }
-    uint32_t *data() { return data_; }
+    Unit *data() { return data_; }
     Py_ssize_t size() const { return size_; }
-    uint32_t &operator[](Py_ssize_t i) { return data_[i]; }
+    Unit &operator[](Py_ssize_t i) { return data_[i]; }
 
 private:
-    uint32_t *data_ = nullptr;
+    Unit *data_ = nullptr;
     Py_ssize_t size_ = 0;
 };
+using CodePoints = WorkingArray<uint32_t>;
 
 // Sorts the run buffer[0 .. m) stably by combining class, in place.
-void insertion_sort(uint32_t *run, Py_ssize_t m) {
+template <typename Unit>
+void insertion_sort(Unit *run, Py_ssize_t m) {
     for (Py_ssize_t k = 1; k < m; ++k) {
-        uint32_t cp = run[k];
+        Unit cp = run[k];
         unsigned cls = combining_class(cp);
         Py_ssize_t gap = k;
         for (; gap > 0 && combining_class(run[gap - 1]) > cls; --gap) run[gap] = run[gap - 1];
@@ -79,7 +82,8 @@ void insertion_sort(uint32_t *run, Py_ssize_t m) {
 
 // Sorts the run stably by combining class through `scratch`, which keeps its memory for
 // later runs. False (nothing set, the run untouched) if the scratch cannot grow.
-bool counting_sort(uint32_t *run, Py_ssize_t m, CodePoints &scratch) {
+template <typename Unit>
+bool counting_sort(Unit *run, Py_ssize_t m, WorkingArray<Unit> &scratch) {
     if (scratch.size() < m && !scratch.resize(m)) return false;
     uint64_t position[256] = {};
     for (Py_ssize_t k = 0; k < m; ++k) ++position[combining_class(run[k])];
@@ -90,7 +94,7 @@ bool counting_sort(uint32_t *run, Py_ssize_t m, CodePoints &scratch) {
         sum += count;
     }
     for (Py_ssize_t k = 0; k < m; ++k) scratch[static_cast<Py_ssize_t>(position[combining_class(run[k])]++)] = run[k];
-    std::memcpy(run, scratch.data(), static_cast<size_t>(m) * sizeof(uint32_t));
+    std::memcpy(run, scratch.data(), static_cast<size_t>(m) * sizeof(Unit));
     return true;
 }
 
@@ -126,12 +130,14 @@ uint16_t info_of(uint32_t cp) {
 constexpr uint32_t NOTHING_COMBINES_BELOW =
     std::min(static_cast<uint32_t>(composition_last_ranges[0].start), QUICK_CHECK_YES_BELOW[2]);
 
-int first_index(uint32_t cp) {
-    return search_composition_index(composition_first_ranges, std::size(composition_first_ranges) - 1, cp);
+// The composition indices of cp, through the direct index: -1 where it is no first
+// (no last) character.
+uint16_t composition_indices(uint32_t cp) {
+    if (cp > 0x10FFFF) return 0;
+    return composition_index_stage2[(composition_index_stage1[cp >> 7] << 7) + (cp & 127)];
 }
-int last_index(uint32_t cp) {
-    return search_composition_index(composition_last_ranges, std::size(composition_last_ranges) - 1, cp);
-}
+int first_index(uint32_t cp) { return static_cast<int>(composition_indices(cp) & 0x1FF) - 1; }
+int last_index(uint32_t cp) { return static_cast<int>(composition_indices(cp) >> 9) - 1; }
 
 // Whether c stops a quick-check scan in the form whose bit is form_bit: the check fails
 // there or the class is not 0, so it needs a closer look.
@@ -159,45 +165,55 @@ constexpr Latin1Stops LATIN1_STOPS[] = {latin1_stops(0), latin1_stops(1), latin1
 constexpr uint32_t bmp_bound(int form) { return std::min<uint32_t>(QUICK_CHECK_YES_BELOW[form], 0xFFFF); }
 constexpr uint32_t YES_BELOW_BMP[] = {bmp_bound(0), bmp_bound(1), bmp_bound(2), bmp_bound(3)};
 
-// Characters tested together by group_passes.
+// Characters tested together by passing_prefix.
 template <typename Char>
 constexpr Py_ssize_t GROUP = sizeof(Char) == 1 ? 16 : sizeof(Char) == 2 ? 8 : 4;
 
-// Whether none of the GROUP characters at text stops the scan: one branch per group.
+// How many of the GROUP characters at text pass the form's quick check with class 0, for
+// certain, before the first one that may stop the scan: GROUP when they all do, with one
+// branch for the group. Latin-1 text finds its first stop exactly; for other text the
+// answer is all or nothing.
 template <typename Char>
-bool group_passes(const Char *text, int form, uint16_t fails) {
+Py_ssize_t passing_prefix(const Char *text, int form, uint16_t fails) {
     const unsigned form_bit = 1u << form;
     if constexpr (sizeof(Char) == 1) {
         const Latin1Stops stops = LATIN1_STOPS[form];
-        if (stops.first > 0xFF) return true;
+        if (stops.first > 0xFF) return GROUP<Char>;
 #ifdef __SSE2__
         // Sixteen bytes at once: none may lie in the interval of stopping characters.
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
         const __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(stops.first)));
         const __m128i above = _mm_subs_epu8(offset, _mm_set1_epi8(static_cast<char>(stops.span)));
         // A byte at or below the span is inside the interval: subtracting leaves 0 there.
-        const __m128i inside = _mm_cmpeq_epi8(above, _mm_setzero_si128());
-        if (_mm_movemask_epi8(inside) == 0) return true;
+        const unsigned inside = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(above, _mm_setzero_si128())));
+        return inside == 0 ? GROUP<Char> : __builtin_ctz(inside);
+#else
+        Py_ssize_t k = 0;
+        while (k < GROUP<Char> && !(quick_check_stops_bmp[text[k]] & form_bit)) ++k;
+        return k;
 #endif
-        unsigned any = 0;
-        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= quick_check_stops_bmp[text[k]];
-        return !(any & form_bit);
     } else if constexpr (sizeof(Char) == 2) {
 #ifdef __SSE2__
         // Eight units at once: all below the form's bound pass without a lookup.
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
         const __m128i above = _mm_subs_epu16(units, _mm_set1_epi16(static_cast<short>(YES_BELOW_BMP[form] - 1)));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) == 0xFFFF) return true;
+        const unsigned below = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())));
+        if (below == 0xFFFF) return GROUP<Char>;
 #endif
         unsigned any = 0;
         for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= quick_check_stops_bmp[text[k]];
-        return !(any & form_bit);
+        return any & form_bit ? 0 : GROUP<Char>;
     } else {
         bool any = false;
         for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= stops_scan(text[k], form_bit, fails);
-        return !any;
+        return any ? 0 : GROUP<Char>;
     }
 }
+
+// After a group without a passing prefix, the characters looked at one by one: Latin-1
+// text knows its stops exactly, so one; other text the whole group.
+template <typename Char>
+constexpr Py_ssize_t ONE_BY_ONE = sizeof(Char) == 1 ? 1 : GROUP<Char>;
 
 // The quick check over one storage kind from position i, which starts a segment (see
 // below): returns the position of the first character that fails it, or n. `boundary` is
@@ -211,13 +227,15 @@ Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form,
     unsigned last_class = 0;
     boundary = i;
     while (i < n) {
-        if (n - i >= GROUP<Char> && group_passes(text + i, form, fails)) {
-            i += GROUP<Char>;
-            boundary = i - 1;
-            last_class = 0;
-            continue;
+        if (n - i >= GROUP<Char>) {
+            if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
+                i += passing;
+                boundary = i - 1;
+                last_class = 0;
+                continue;
+            }
         }
-        for (const Py_ssize_t end = std::min(n, i + GROUP<Char>); i < end; ++i) {
+        for (const Py_ssize_t end = std::min(n, i + ONE_BY_ONE<Char>); i < end; ++i) {
             const uint32_t c = text[i];
             if (!stops_scan(c, form_bit, fails)) {
                 boundary = i;
@@ -241,92 +259,165 @@ bool quick_check_run(const Char *text, Py_ssize_t n, int form, uint16_t fails) {
     return first_failure(text, 0, n, form, fails, boundary) == n;
 }
 
-// A decomposition of the current database in progress: the buffer, the code points in
-// it, and whether they are already in canonical order.
-struct Decomposition {
-    CodePoints output;
-    Py_ssize_t count = 0;
-    Py_ssize_t room = 0;
-    unsigned last_class = 0;
-    bool ordered = true;
+template <typename Unit>
+bool put_in_order(Unit *buffer, Py_ssize_t count, Py_ssize_t counting_sort_min_run);
 
-    // Makes room for `more` code points. False when memory runs out.
+// A decomposition of the current database in progress: the buffer, the code points in
+// it, the class of the last one, and where the first one out of canonical order went
+// (-1 while all are in order). A buffer of 16-bit units serves text of the BMP, whose
+// result mostly stays there; `too_wide` is set when a code point above U+FFFF comes up
+// for it, and the work is then done again with 32-bit units.
+template <typename Unit>
+struct Decomposition {
+    WorkingArray<Unit> output;
+    Py_ssize_t count = 0;
+    unsigned last_class = 0;
+    Py_ssize_t disorder_at = -1;
+    bool too_wide = false;
+
+    // Makes room for `more` code points after the first `count`. False when memory runs out.
     bool make_room(Py_ssize_t more) {
-        if (room >= more) return true;
-        const Py_ssize_t added = output.grow(more - room);
-        room += added;
-        return added != 0;
+        const Py_ssize_t room = output.size() - count;
+        return room >= more || output.grow(more - room) != 0;
     }
     // Appends text[0 .. length) as it is. False when memory runs out.
     template <typename Char>
     bool copy(const Char *text, Py_ssize_t length) {
         if (!make_room(length)) return false;
-        uint32_t *out = output.data() + count;
-        for (Py_ssize_t k = 0; k < length; ++k) out[k] = text[k];
+        static_assert(sizeof(Char) <= sizeof(Unit), "a stretch is copied into units at least as wide");
+        Unit *out = output.data() + count;
+        if constexpr (sizeof(Char) == sizeof(Unit)) {
+            if (length > 0) std::memcpy(out, text, static_cast<size_t>(length) * sizeof(Unit));
+        } else {
+            for (Py_ssize_t k = 0; k < length; ++k) out[k] = text[k];
+        }
         count += length;
-        room -= length;
         return true;
     }
-    // Room for one decomposition step, which appends three code points at most.
-    bool reserve() { return make_room(3); }
-    void append(uint32_t cp, unsigned cls) {
-        if (cls != 0 && last_class > cls) ordered = false;
-        last_class = cls;
-        output[count++] = cp;
-        --room;
+    // Puts the code points from the run of the first disorder on into canonical order.
+    // False when memory runs out.
+    bool put_in_order_from_disorder() {
+        if (disorder_at < 0) return true;
+        Py_ssize_t start = disorder_at;
+        while (start > 0 && (info_of(output[start - 1]) & INFO_COMBINING) != 0) --start;
+        disorder_at = -1;
+        return put_in_order(output.data() + start, count - start, COUNTING_SORT_MIN_RUN);
     }
 };
 
-// Appends the full decomposition of c: Hangul syllables by arithmetic, others through
-// their records and the pending stack. False when memory runs out.
-bool decompose_character(uint32_t c, bool compatibility, Decomposition &d) {
+// The full decomposition of c, which has a mapping in the form or is a Hangul syllable,
+// into `expansion` with the class of each code point in `classes`: Hangul syllables by
+// arithmetic, others through their records and the pending stack. Returns how many code
+// points there are, LONGEST_EXPANSION at most.
+int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_t *classes) {
     const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
     uint32_t pending[PENDING_CAPACITY];
-    int top = 0;
+    int top = 0, count = 0;
     pending[top++] = c;
     while (top > 0) {
-        if (!d.reserve()) return false;
         c = pending[--top];
         if (is_hangul_syllable(c)) {
-            uint32_t index = c - S_BASE;
-            d.append(L_BASE + index / N_COUNT, 0);
-            d.append(V_BASE + index % N_COUNT / T_COUNT, 0);
-            if (index % T_COUNT != 0) d.append(T_BASE + index % T_COUNT, 0);
+            const uint32_t index = c - S_BASE;
+            expansion[count] = L_BASE + index / N_COUNT;
+            classes[count++] = 0;
+            expansion[count] = V_BASE + index % N_COUNT / T_COUNT;
+            classes[count++] = 0;
+            if (index % T_COUNT != 0) {
+                expansion[count] = T_BASE + index % T_COUNT;
+                classes[count++] = 0;
+            }
             continue;
         }
         // The derived information tells whether c has a mapping to follow in this form, so
         // most code points of an expansion take one lookup.
         const uint16_t info = info_of(c);
         if (!(info & decomposes)) {
-            d.append(c, info & INFO_COMBINING);
+            expansion[count] = c;
+            classes[count++] = static_cast<uint8_t>(info & INFO_COMBINING);
             continue;
         }
         const uint32_t record = lookup_decomposition_record(c);
         for (uint32_t k = decomposition_words[record] >> 8; k > 0; --k) pending[top++] = decomposition_words[record + k];
     }
-    return true;
+    return count;
 }
 
-template <typename Char>
-bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposition &d) {
-    const uint32_t yes_below = QUICK_CHECK_YES_BELOW[compatibility ? 1 : 0];
+// Appends the full decomposition of text[0 .. n) to d, noting where canonical order is
+// first broken. With `grouped`, for long texts, groups of characters that pass the
+// decomposition form's quick check with class 0 are copied at once; the others are
+// looked at one by one. The output cursor stays in a local while the buffer does not
+// move. False when memory runs out.
+template <bool grouped, typename Char, typename Unit>
+bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposition<Unit> &d) {
+    const int form = compatibility ? 1 : 0;
+    const unsigned form_bit = 1u << form;
+    const uint16_t fails = static_cast<uint16_t>(INFO_QUICK_CHECK_FAILS << form);
     const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
-    // Room for every remaining character kept as it is: only expansions need more.
+    // Room for every character kept as it is: only expansions need more.
     if (!d.make_room(n)) return false;
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        const uint32_t c = text[i];
-        // Below the form's quick-check bound nothing decomposes and the class is 0.
-        if (c < yes_below) {
-            d.append(c, 0);
-            continue;
+    Unit *base = d.output.data();
+    Unit *out = base + d.count;
+    unsigned last_class = d.last_class;
+    Py_ssize_t disorder_at = d.disorder_at;
+    Py_ssize_t i = 0;
+    auto note = [&](unsigned cls) {
+        if (cls != 0 && last_class > cls && disorder_at < 0) disorder_at = out - base;
+        last_class = cls;
+    };
+    while (i < n) {
+        if (grouped && n - i >= GROUP<Char>) {
+            if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
+                // The whole group is copied; the cursor moves past the passing part only.
+                for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) out[k] = text[i + k];
+                out += passing;
+                i += passing;
+                last_class = 0;
+                continue;
+            }
         }
-        const uint16_t info = info_of(c);
-        if (!(info & decomposes)) {
-            d.append(c, info & INFO_COMBINING);
-            continue;
+        for (const Py_ssize_t end = std::min(n, i + ONE_BY_ONE<Char>); i < end; ++i) {
+            const uint32_t c = text[i];
+            if (!stops_scan(c, form_bit, fails)) {
+                *out++ = static_cast<Unit>(c);
+                last_class = 0;
+                continue;
+            }
+            if (is_hangul_syllable(c)) {
+                const uint32_t index = c - S_BASE;
+                d.count = out - base;
+                if (!d.make_room(3 + (n - i - 1))) return false;
+                base = d.output.data();
+                out = base + d.count;
+                *out++ = static_cast<Unit>(L_BASE + index / N_COUNT);
+                *out++ = static_cast<Unit>(V_BASE + index % N_COUNT / T_COUNT);
+                if (index % T_COUNT != 0) *out++ = static_cast<Unit>(T_BASE + index % T_COUNT);
+                last_class = 0;
+                continue;
+            }
+            const uint16_t info = info_of(c);
+            if (!(info & decomposes)) {
+                note(info & INFO_COMBINING);
+                *out++ = static_cast<Unit>(c);
+                continue;
+            }
+            uint32_t expansion[LONGEST_EXPANSION];
+            uint8_t classes[LONGEST_EXPANSION];
+            const int m = expand(c, compatibility, expansion, classes);
+            // Room for the expansion and for every character after it kept as it is.
+            d.count = out - base;
+            if (!d.make_room(m + (n - i - 1))) return false;
+            base = d.output.data();
+            out = base + d.count;
+            for (int k = 0; k < m; ++k) {
+                note(classes[k]);
+                if constexpr (sizeof(Unit) < 4) d.too_wide |= expansion[k] > 0xFFFF;
+                *out++ = static_cast<Unit>(expansion[k]);
+            }
         }
-        if (!decompose_character(c, compatibility, d) || !d.make_room(n - i - 1)) return false;
     }
+    d.count = out - base;
+    d.last_class = last_class;
+    d.disorder_at = disorder_at;
     return true;
 }
 
@@ -338,15 +429,18 @@ bool starts_segment(uint32_t c, int form, uint16_t fails) {
     return !stops_scan(c, 1u << form, fails);
 }
 
-Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n);
+template <typename Unit>
+Py_ssize_t compose_in_place(Unit *d, Py_ssize_t n, bool &too_wide);
 
-// Normalizes text[0 .. n) of one storage kind for the current database into d, segment
-// by segment: stretches that pass the quick check are copied as they are, and only the
-// segments around the characters that fail it are decomposed, ordered and, for the
-// composed forms, composed. Sets `unchanged` (and leaves d empty) when the whole text
-// passes. False when memory runs out (nothing set).
-template <typename Char>
-bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibility, Decomposition &d,
+// Normalizes text[0 .. n) of one storage kind for the current database into d. The
+// stretch before the first segment that fails the quick check is copied as it is; the
+// decomposed forms decompose the rest in one pass. The composed forms go on segment by
+// segment: stretches that pass are copied, and only the segments around the characters
+// that fail are decomposed, ordered and composed. Sets `unchanged` (and leaves d empty)
+// when the whole text passes. False when memory runs out or d.too_wide is set (nothing
+// set).
+template <typename Char, typename Unit>
+bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibility, Decomposition<Unit> &d,
                    bool &unchanged) {
     const int form = (composed ? 2 : 0) + (compatibility ? 1 : 0);
     const uint16_t fails = static_cast<uint16_t>(INFO_QUICK_CHECK_FAILS << form);
@@ -355,7 +449,10 @@ bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibi
     unchanged = failure == n;
     if (unchanged) return true;
     if (n > PY_SSIZE_T_MAX - OUTPUT_GROWTH || !d.output.resize(n < 11 ? 2 * n : n + 10)) return false;
-    d.room = d.output.size();
+    if (!composed) {
+        return d.copy(text, boundary) && decompose_run<true>(text + boundary, n - boundary, compatibility, d) &&
+               d.put_in_order_from_disorder() && !d.too_wide;
+    }
     while (failure < n) {
         // The stretch that passed, up to the start of the failing segment.
         if (!d.copy(text + copied, boundary - copied)) return false;
@@ -375,48 +472,63 @@ bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibi
         }
         const Py_ssize_t start = d.count;
         d.last_class = 0;
-        d.ordered = true;
-        if (!decompose_run(text + boundary, end - boundary, compatibility, d)) return false;
-        if (!d.ordered && !put_in_canonical_order(d.output.data() + start, d.count - start)) return false;
-        if (composed) {
-            const Py_ssize_t count = start + compose_in_place(d.output.data() + start, d.count - start);
-            d.room += d.count - count;
-            d.count = count;
-        }
+        if (!decompose_run<false>(text + boundary, end - boundary, compatibility, d) || !d.put_in_order_from_disorder())
+            return false;
+        d.count = start + compose_in_place(d.output.data() + start, d.count - start, d.too_wide);
+        if (d.too_wide) return false;
         copied = end;
         boundary = next_boundary;
     }
     return d.copy(text + copied, n - copied);
 }
 
+// text[0 .. n), the contents of `string`, normalized for the current database through a
+// buffer of Unit; the string itself (as an exact str) when it is in the form already.
+// Null with `too_wide` set, and no exception, when 16-bit units cannot hold the result.
+template <typename Unit, typename Char>
+PyObject *normalize_text(PyObject *string, const Char *text, Py_ssize_t n, bool composed, bool compatibility,
+                         bool &too_wide) {
+    Decomposition<Unit> d;
+    bool unchanged = false;
+    if (!normalize_run(text, n, composed, compatibility, d, unchanged)) {
+        too_wide = d.too_wide;
+        return too_wide ? nullptr : PyErr_NoMemory();
+    }
+    if (unchanged) return PyUnicode_FromObject(string);
+    return PyUnicode_FromKindAndData(sizeof(Unit) == 2 ? PyUnicode_2BYTE_KIND : PyUnicode_4BYTE_KIND,
+                                     d.output.data(), d.count);
+}
+
 // The str `string` normalized for the current database; the string itself (as an exact
-// str) when it is in the form already.
+// str) when it is in the form already. Text of the BMP is worked in 16-bit units, and in
+// 32-bit units again in the rare case that its result leaves the BMP.
 PyObject *normalize_current(PyObject *string, bool composed, bool compatibility) {
+    const int form = (composed ? 2 : 0) + (compatibility ? 1 : 0);
     const Py_ssize_t n = PyUnicode_GET_LENGTH(string);
-    Decomposition d;
-    bool unchanged = false, done;
+    bool too_wide = false;
+    PyObject *result;
     switch (PyUnicode_KIND(string)) {
     case PyUnicode_1BYTE_KIND:
-        // Where the form's bound lies above U+00FF, a string of this kind passes as a whole.
-        if (QUICK_CHECK_YES_BELOW[(composed ? 2 : 0) + (compatibility ? 1 : 0)] > 0xFF) return PyUnicode_FromObject(string);
-        done = normalize_run(PyUnicode_1BYTE_DATA(string), n, composed, compatibility, d, unchanged);
-        break;
+        // Where no Latin-1 character stops the scan, a string of this kind passes as a whole.
+        if (LATIN1_STOPS[form].first > 0xFF) return PyUnicode_FromObject(string);
+        result = normalize_text<uint16_t>(string, PyUnicode_1BYTE_DATA(string), n, composed, compatibility, too_wide);
+        if (!too_wide) return result;
+        return normalize_text<uint32_t>(string, PyUnicode_1BYTE_DATA(string), n, composed, compatibility, too_wide);
     case PyUnicode_2BYTE_KIND:
-        done = normalize_run(PyUnicode_2BYTE_DATA(string), n, composed, compatibility, d, unchanged);
-        break;
+        result = normalize_text<uint16_t>(string, PyUnicode_2BYTE_DATA(string), n, composed, compatibility, too_wide);
+        if (!too_wide) return result;
+        return normalize_text<uint32_t>(string, PyUnicode_2BYTE_DATA(string), n, composed, compatibility, too_wide);
     default:
-        done = normalize_run(PyUnicode_4BYTE_DATA(string), n, composed, compatibility, d, unchanged);
-        break;
+        return normalize_text<uint32_t>(string, PyUnicode_4BYTE_DATA(string), n, composed, compatibility, too_wide);
     }
-    if (!done) return PyErr_NoMemory();
-    if (unchanged) return PyUnicode_FromObject(string);
-    return PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, d.output.data(), d.count);
 }
 
 // Canonical composition of the decomposed d[0 .. n) in place; returns the new length.
 // The same steps as compose_string_general, with the derived information deciding which
-// characters can be first or last ones and the ranges searched by bisection.
-Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n) {
+// characters can be first or last ones and the ranges searched by bisection. Sets
+// `too_wide` when a composite does not fit a 16-bit unit.
+template <typename Unit>
+Py_ssize_t compose_in_place(Unit *d, const Py_ssize_t n, bool &too_wide) {
     int64_t skipped[SKIPPED_CAPACITY];
     int skipped_count = 0;
     Py_ssize_t i = 0, o = 0;
@@ -446,10 +558,10 @@ Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n) {
             uint32_t syllable = S_BASE + ((c - L_BASE) * V_COUNT + (d[i + 1] - V_BASE)) * T_COUNT;
             i += 2;
             if (i < n && d[i] - (T_BASE + 1) < T_COUNT - 1) syllable += d[i++] - T_BASE;
-            d[o++] = syllable;
+            d[o++] = static_cast<Unit>(syllable);
             continue;
         }
-        d[o] = c;
+        d[o] = static_cast<Unit>(c);
         ++i;
         // Nor does it when a starter that is no last character follows.
         if (i == n || !(info_of(d[i]) & (INFO_COMBINING | INFO_LAST)) || !(info_of(c) & INFO_FIRST)) {
@@ -474,7 +586,8 @@ Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n) {
                 composite = composition_pair(f, last_index(cj));
             }
             if (composite != 0 && skipped_count < SKIPPED_CAPACITY) {
-                d[o] = composite;
+                if constexpr (sizeof(Unit) < 4) too_wide |= composite > 0xFFFF;
+                d[o] = static_cast<Unit>(composite);
                 skipped[skipped_count++] = j;
                 if (!(info_of(composite) & INFO_FIRST)) break;
                 f = -1;
@@ -488,27 +601,9 @@ Py_ssize_t compose_in_place(uint32_t *d, const Py_ssize_t n) {
     return o;
 }
 
-}  // namespace
-
-uint32_t lookup_decomposition_record(uint32_t cp) {
-    if (cp > 0x10FFFF) return 0;
-    return decomposition_stage2[(decomposition_stage1[cp >> 7] << 7) + (cp & 127)];
-}
-
-int find_composition_index(const CompositionRange *table, uint32_t cp) {
-    for (; table->start != 0 && static_cast<uint32_t>(table->start) <= cp; ++table)
-        if (cp <= static_cast<uint32_t>(table->start) + static_cast<uint32_t>(table->count))
-            return table->index + static_cast<int>(cp - static_cast<uint32_t>(table->start));
-    return -1;
-}
-
-uint32_t composition_pair(int f, int l) {
-    uint32_t pair = static_cast<uint32_t>(f * LAST_COUNT + l);
-    return composition_pairs[composition_stage1[pair >> 2] * 4 + (pair & 3)];
-}
-
-bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count, Py_ssize_t counting_sort_min_run) {
-    CodePoints scratch;
+template <typename Unit>
+bool put_in_order(Unit *buffer, Py_ssize_t count, Py_ssize_t counting_sort_min_run) {
+    WorkingArray<Unit> scratch;
     Py_ssize_t i = 0;
     while (i < count) {
         unsigned previous = combining_class(buffer[i]);
@@ -532,6 +627,29 @@ bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count, Py_ssize_t count
         i = j;
     }
     return true;
+}
+
+}  // namespace
+
+uint32_t lookup_decomposition_record(uint32_t cp) {
+    if (cp > 0x10FFFF) return 0;
+    return decomposition_stage2[(decomposition_stage1[cp >> 7] << 7) + (cp & 127)];
+}
+
+int find_composition_index(const CompositionRange *table, uint32_t cp) {
+    for (; table->start != 0 && static_cast<uint32_t>(table->start) <= cp; ++table)
+        if (cp <= static_cast<uint32_t>(table->start) + static_cast<uint32_t>(table->count))
+            return table->index + static_cast<int>(cp - static_cast<uint32_t>(table->start));
+    return -1;
+}
+
+uint32_t composition_pair(int f, int l) {
+    uint32_t pair = static_cast<uint32_t>(f * LAST_COUNT + l);
+    return composition_pairs[composition_stage1[pair >> 2] * 4 + (pair & 3)];
+}
+
+bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count, Py_ssize_t counting_sort_min_run) {
+    return put_in_order(buffer, count, counting_sort_min_run);
 }
 
 bool quick_check_by_records(PyObject *string, uint8_t mask) {
@@ -676,15 +794,8 @@ PyObject *compose_string_general(PyObject *self, PyObject *string, bool compatib
 
 uint16_t normalization_info(uint32_t cp) { return info_of(cp); }
 
-int search_composition_index(const CompositionRange *table, size_t count, uint32_t cp) {
-    // The last range that starts at or below cp is the only one that can hold it.
-    const CompositionRange *after = std::upper_bound(
-        table, table + count, cp, [](uint32_t c, const CompositionRange &r) { return c < static_cast<uint32_t>(r.start); });
-    if (after == table) return -1;
-    const CompositionRange &r = after[-1];
-    uint32_t offset = cp - static_cast<uint32_t>(r.start);
-    return offset <= static_cast<uint32_t>(r.count) ? r.index + static_cast<int>(offset) : -1;
-}
+int first_composition_index(uint32_t cp) { return first_index(cp); }
+int last_composition_index(uint32_t cp) { return last_index(cp); }
 
 bool quick_check_passes(PyObject *string, uint8_t mask) {
     const int form = __builtin_ctz(mask) / 2;

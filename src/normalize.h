@@ -51,8 +51,10 @@ constexpr uint16_t INFO_LAST = 0x8000;
 // The derived normalization information of cp; 0 above U+10FFFF. Never fails.
 uint16_t normalization_info(uint32_t cp);
 
-// find_composition_index by bisection: the same answers without walking the ranges.
-int search_composition_index(const CompositionRange *table, size_t count, uint32_t cp);
+// find_composition_index on the first and on the last characters' ranges, through a
+// direct per-code-point index: the same answers without walking the ranges.
+int first_composition_index(uint32_t cp);
+int last_composition_index(uint32_t cp);
 
 // Puts every run of non-starters of buffer[0 .. count) into canonical order (a stable sort
 // by combining class); runs already in order are only scanned. Runs of at least

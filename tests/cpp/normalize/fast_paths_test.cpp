@@ -6,6 +6,7 @@
 #include <Python.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -81,6 +82,23 @@ TEST(DerivedInformation, ScanStopsAreExactInTheBmp) {
     }
 }
 
+// The room the fast path gives one character's expansion is the longest there is.
+TEST(DerivedInformation, LongestExpansionIsExact) {
+    Py_ssize_t longest = 0;
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        PyObject *s = PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, &cp, 1);
+        ASSERT_NE(s, nullptr);
+        for (bool compatibility : {false, true}) {
+            PyObject *expanded = decompose_string_general(nullptr, s, compatibility);
+            ASSERT_NE(expanded, nullptr);
+            longest = std::max(longest, PyUnicode_GET_LENGTH(expanded));
+            Py_DECREF(expanded);
+        }
+        Py_DECREF(s);
+    }
+    EXPECT_EQ(longest, LONGEST_EXPANSION);
+}
+
 // Decomposition skips the lookup below the NFD and NFKD bounds: a character that
 // decomposes must therefore fail that form's quick check.
 TEST(DerivedInformation, DecomposingCharactersFailTheirQuickCheck) {
@@ -95,14 +113,14 @@ TEST(DerivedInformation, DecomposingCharactersFailTheirQuickCheck) {
     }
 }
 
-TEST(CompositionRanges, BisectionFindsWhatTheWalkFinds) {
+TEST(CompositionRanges, DirectIndexFindsWhatTheWalkFinds) {
     for (uint32_t cp = 0; cp <= 0x110000; ++cp) {
-        ASSERT_EQ(search_composition_index(composition_first_ranges, std::size(composition_first_ranges) - 1, cp),
-                  find_composition_index(composition_first_ranges, cp))
-            << std::hex << cp;
-        ASSERT_EQ(search_composition_index(composition_last_ranges, std::size(composition_last_ranges) - 1, cp),
-                  find_composition_index(composition_last_ranges, cp))
-            << std::hex << cp;
+        ASSERT_EQ(first_composition_index(cp), find_composition_index(composition_first_ranges, cp)) << std::hex << cp;
+        ASSERT_EQ(last_composition_index(cp), find_composition_index(composition_last_ranges, cp)) << std::hex << cp;
+    }
+    for (uint32_t cp : {0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        EXPECT_EQ(first_composition_index(cp), -1);
+        EXPECT_EQ(last_composition_index(cp), -1);
     }
 }
 
@@ -178,7 +196,7 @@ TEST(FastPaths, AgreeWithTheGeneralPathOnRandomStringsOfEveryKind) {
                         0x3B1u, 0x3C9u, 0x1E9Bu, 0x1F00u, 0x0B47u, 0x0B3Eu, 0x0CC6u, 0x0CC2u, 0x0CD5u, 0x1100u,
                         0x1112u, 0x1161u, 0x1175u, 0x11A7u, 0x11A8u, 0x11C2u, 0xAC00u, 0xAC01u, 0xD7A3u, 0x304Bu,
                         0x3099u, 0x309Au, 0x30CFu, 0xFB01u, 0xFDFAu, 0xFF0Cu, 0x2126u, 0x0958u, 0x0344u, 0x0F73u,
-                        0x1B05u, 0x1B35u})
+                        0x1B05u, 0x1B35u, 0xFA6Cu})
         bmp.push_back(cp);
     std::vector<uint32_t> all = bmp;
     for (uint32_t cp : {0x1D15Eu, 0x1D165u, 0x1D16Du, 0x11099u, 0x110BAu, 0x1109Au, 0x2F868u, 0x1F600u, 0x10FFFFu})
@@ -204,7 +222,7 @@ TEST(FastPaths, AgreeWithTheGeneralPathOnSparseFailures) {
     const std::vector<uint32_t> passing = {'a', 'Q', ' ', '.', 0x4E00, 0x3042, 0xAC00, 0x1F600, 0x1100};
     const std::vector<uint32_t> failing = {0x300, 0x301, 0x327, 0x345, 0xC0, 0xE9, 0xA0, 0xFF0C, 0x3000, 0x3099,
                                            0x304C, 0x1161, 0x11A8, 0xAC01, 0xFB01, 0x0B3E, 0x0F73, 0x2F868,
-                                           0x1D15E, 0x1D165, 0x110BA};
+                                           0x1D15E, 0x1D165, 0x110BA, 0xFA6C};
     std::mt19937 random(1800);
     std::uniform_int_distribution<size_t> pick_passing(0, passing.size() - 1), pick_failing(0, failing.size() - 1);
     std::uniform_int_distribution<int> gap(0, 40), length(0, 400);
