@@ -26,7 +26,7 @@ constexpr size_t TEXT_SIZE = 256;         // the decomposition query's text buff
 constexpr Py_ssize_t SEGMENT_JOIN_GAP = 6;    // passing stretches up to this long join their segments
 constexpr int SEGMENT_JOINS_TO_REST = 8;     // joins in a row after which the rest is one segment
 
-bool is_hangul_syllable(uint32_t cp) { return cp - S_BASE < S_COUNT; }
+constexpr bool is_hangul_syllable(uint32_t cp) { return cp - S_BASE < S_COUNT; }
 
 unsigned combining_class(uint32_t cp) { return lookup_property_record(cp).combining; }
 
@@ -120,7 +120,7 @@ struct StrReader {
     const void *data;
 };
 
-uint16_t info_of(uint32_t cp) {
+constexpr uint16_t info_of(uint32_t cp) {
     if (cp > 0x10FFFF) return 0;
     return normalization_info_stage2[(normalization_info_stage1[cp >> 7] << 7) + (cp & 127)];
 }
@@ -305,15 +305,23 @@ struct Decomposition {
     }
 };
 
-// The full decomposition of c, which has a mapping in the form or is a Hangul syllable,
-// into `expansion` with the class of each code point in `classes`: Hangul syllables by
-// arithmetic, others through their records and the pending stack. Returns how many code
-// points there are, LONGEST_EXPANSION at most.
-int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_t *classes) {
+// The full decomposition of c, which has a mapping in the form, into `expansion` with the
+// class of each code point in `classes`: through the records and the pending stack,
+// Hangul syllables by arithmetic. Returns how many code points there are,
+// LONGEST_EXPANSION at most.
+constexpr uint32_t decomposition_record_of(uint32_t cp) {
+    if (cp > 0x10FFFF) return 0;
+    return decomposition_stage2[(decomposition_stage1[cp >> 7] << 7) + (cp & 127)];
+}
+
+constexpr int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_t *classes) {
     const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
+    // Below the bound of the decomposed form nothing decomposes and the class is 0.
+    const uint32_t yes_below = QUICK_CHECK_YES_BELOW[compatibility ? 1 : 0];
     uint32_t pending[PENDING_CAPACITY];
     int top = 0, count = 0;
-    pending[top++] = c;
+    const uint32_t record = decomposition_record_of(c);
+    for (uint32_t k = decomposition_words[record] >> 8; k > 0; --k) pending[top++] = decomposition_words[record + k];
     while (top > 0) {
         c = pending[--top];
         if (is_hangul_syllable(c)) {
@@ -328,6 +336,11 @@ int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_t *classes
             }
             continue;
         }
+        if (c < yes_below) {
+            expansion[count] = c;
+            classes[count++] = 0;
+            continue;
+        }
         // The derived information tells whether c has a mapping to follow in this form, so
         // most code points of an expansion take one lookup.
         const uint16_t info = info_of(c);
@@ -336,11 +349,41 @@ int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_t *classes
             classes[count++] = static_cast<uint8_t>(info & INFO_COMBINING);
             continue;
         }
-        const uint32_t record = lookup_decomposition_record(c);
-        for (uint32_t k = decomposition_words[record] >> 8; k > 0; --k) pending[top++] = decomposition_words[record + k];
+        const uint32_t next = decomposition_record_of(c);
+        for (uint32_t k = decomposition_words[next] >> 8; k > 0; --k) pending[top++] = decomposition_words[next + k];
     }
     return count;
 }
+
+// The full decompositions of the Latin-1 characters, made at compile time: four 16-bit
+// code points at most each, with their classes; a count of 0 where there is none.
+struct ShortExpansion {
+    int count = 0;
+    uint16_t units[4] = {};
+    uint8_t classes[4] = {};
+};
+struct Latin1Expansions {
+    ShortExpansion of[256];
+};
+constexpr Latin1Expansions latin1_expansions(bool compatibility) {
+    Latin1Expansions table;
+    for (uint32_t c = 0; c <= 0xFF; ++c) {
+        if (!(info_of(c) & (compatibility ? INFO_DECOMPOSES : INFO_CANONICAL))) continue;
+        uint32_t expansion[LONGEST_EXPANSION] = {};
+        uint8_t classes[LONGEST_EXPANSION] = {};
+        ShortExpansion &e = table.of[c];
+        e.count = expand(c, compatibility, expansion, classes);
+        // Data that breaks these bounds stops the build here.
+        if (e.count > 4) throw "a Latin-1 character expands to more than four code points";
+        for (int k = 0; k < e.count; ++k) {
+            if (expansion[k] > 0xFFFF) throw "a Latin-1 character expands beyond the BMP";
+            e.units[k] = static_cast<uint16_t>(expansion[k]);
+            e.classes[k] = classes[k];
+        }
+    }
+    return table;
+}
+constexpr Latin1Expansions LATIN1_EXPANSIONS[] = {latin1_expansions(false), latin1_expansions(true)};
 
 // Appends the full decomposition of text[0 .. n) to d, noting where canonical order is
 // first broken. With `grouped`, for long texts, groups of characters that pass the
@@ -393,6 +436,20 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
                 if (index % T_COUNT != 0) *out++ = static_cast<Unit>(T_BASE + index % T_COUNT);
                 last_class = 0;
                 continue;
+            }
+            if constexpr (sizeof(Char) == 1) {
+                const ShortExpansion &e = LATIN1_EXPANSIONS[compatibility].of[c];
+                if (e.count != 0) {
+                    d.count = out - base;
+                    if (!d.make_room(e.count + (n - i - 1))) return false;
+                    base = d.output.data();
+                    out = base + d.count;
+                    for (int k = 0; k < e.count; ++k) {
+                        note(e.classes[k]);
+                        *out++ = e.units[k];
+                    }
+                    continue;
+                }
             }
             const uint16_t info = info_of(c);
             if (!(info & decomposes)) {
