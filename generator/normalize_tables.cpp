@@ -331,17 +331,6 @@ Output build_normalize_tables(Context &context) {
             if ((bits & (0xFF | INFO_QUICK_CHECK_FAILS << form)) && quick_check_yes_below[form] == CODE_POINTS)
                 quick_check_yes_below[form] = cp;
     }
-    // Per block of 128 code points, bit `form` set when every one of them passes that
-    // form's quick check with class 0.
-    std::vector<uint32_t> block_yes(CODE_POINTS >> 7, 0);
-    for (uint32_t block = 0; block < block_yes.size(); ++block) {
-        for (int form = 0; form < FORM_COUNT; ++form) {
-            bool yes = true;
-            for (uint32_t cp = block << 7; yes && cp < (block + 1) << 7; ++cp)
-                yes = !(info[cp] & (0xFF | INFO_QUICK_CHECK_FAILS << form));
-            if (yes) block_yes[block] |= 1u << form;
-        }
-    }
     // Per code point of the BMP, bit `form` set where that form's quick check fails or the
     // class is not 0: the characters at which a scan for the quick check looks closer.
     std::vector<uint32_t> bmp_stops(0x10000, 0);
@@ -392,9 +381,6 @@ Output build_normalize_tables(Context &context) {
     out.text("// Per form (NFD, NFKD, NFC, NFKC): every code point below passes the quick check with\n"
              "// class 0.\n");
     out.array("uint32_t", "QUICK_CHECK_YES_BELOW", quick_check_yes_below, 4, true);
-    out.text("// Per block of 128 code points (cp >> 7): bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set when every\n"
-             "// code point of the block passes that quick check with class 0.\n");
-    out.array("uint8_t", "quick_check_yes_blocks", block_yes, 32);
     out.text("// The most code points that the full decomposition of one code point has, in either form.\n");
     out.constant("int", "LONGEST_EXPANSION", longest_expansion);
     out.text("// Per BMP code point: bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set where that quick check fails\n"

@@ -55,22 +55,6 @@ TEST(DerivedInformation, QuickCheckBoundsAreExact) {
     EXPECT_EQ(QUICK_CHECK_YES_BELOW[2], 0x300u) << "NFC: everything below U+0300";
 }
 
-TEST(DerivedInformation, PassingBlocksPassAtEveryCodePoint) {
-    size_t passing = 0;
-    for (uint32_t block = 0; block < 0x110000 >> 7; ++block) {
-        for (int form = 0; form < 4; ++form) {
-            bool expected = true;
-            for (uint32_t cp = block << 7; cp < (block + 1) << 7; ++cp) {
-                const PropertyRecord &record = lookup_property_record(cp);
-                expected = expected && (record.quick_check & MASKS[form]) == 0 && record.combining == 0;
-            }
-            ASSERT_EQ((quick_check_yes_blocks[block] >> form) & 1, expected ? 1 : 0) << std::hex << block << " " << form;
-            passing += expected;
-        }
-    }
-    EXPECT_GT(passing, 0u);
-}
-
 TEST(DerivedInformation, ScanStopsAreExactInTheBmp) {
     for (uint32_t cp = 0; cp <= 0xFFFF; ++cp) {
         const PropertyRecord &record = lookup_property_record(cp);
