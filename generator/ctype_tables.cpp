@@ -179,10 +179,33 @@ struct SwitchGroup {
     std::vector<uint32_t> code_points;
 };
 
+// Gaps between the labels of a predicate wider than this get a test before its switch.
+constexpr uint32_t WIDE_GAP = 64;
+
 // A function that is one switch over the code point; code points of no group give `fallback`.
+// With `guarded`, the code points in the wide gaps between the labels and above the last
+// give `fallback` before the switch, through one branch that text rarely mispredicts.
 void write_switch(HeaderWriter &out, const std::string &signature, const std::vector<SwitchGroup> &groups,
-                  const std::string &fallback) {
-    out.text(signature + " {\n    switch (cp) {\n");
+                  const std::string &fallback, bool guarded = false) {
+    out.text(signature + " {\n");
+    std::vector<uint32_t> labels;
+    for (const SwitchGroup &group : groups) labels.insert(labels.end(), group.code_points.begin(), group.code_points.end());
+    std::sort(labels.begin(), labels.end());
+    if (guarded && !labels.empty()) {
+        std::string tests;
+        char test[64];
+        for (size_t k = 1; k < labels.size(); ++k) {
+            const uint32_t first = labels[k - 1] + 1, count = labels[k] - first;
+            if (count <= WIDE_GAP) continue;
+            std::snprintf(test, sizeof test, "(cp - 0x%04Xu < 0x%04Xu) | ", first, count);
+            tests += test;
+        }
+        std::snprintf(test, sizeof test, "(cp > 0x%04Xu)", labels.back());
+        tests += test;
+        out.text("    // Code points in the wide gaps between the labels, and above them, answer here.\n");
+        out.text("    if (" + tests + ") return " + fallback + ";\n");
+    }
+    out.text("    switch (cp) {\n");
     for (const SwitchGroup &group : groups) {
         for (uint32_t cp : group.code_points) {
             char label[32];
@@ -278,9 +301,9 @@ Output build_ctype_tables(Context &context) {
     for (const auto &[value, code_points] : numeric_groups) numeric_switch.push_back({double_literal(value), code_points});
     write_switch(out, "static inline double numeric_value_of(uint32_t cp)", numeric_switch, "-1.0");
     out.text("// 1 when cp is whitespace, else 0.\n");
-    write_switch(out, "static inline int is_whitespace(uint32_t cp)", {whitespace}, "0");
+    write_switch(out, "static inline int is_whitespace(uint32_t cp)", {whitespace}, "0", true);
     out.text("// 1 when cp is a line break, else 0.\n");
-    write_switch(out, "static inline int is_linebreak(uint32_t cp)", {linebreaks}, "0");
+    write_switch(out, "static inline int is_linebreak(uint32_t cp)", {linebreaks}, "0", true);
     out.text("}  // namespace charlore\n");
 
     std::string flag_summary = "flags:";

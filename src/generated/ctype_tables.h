@@ -6189,6 +6189,8 @@ static inline double numeric_value_of(uint32_t cp) {
 
 // 1 when cp is whitespace, else 0.
 static inline int is_whitespace(uint32_t cp) {
+    // Code points in the wide gaps between the labels, and above them, answer here.
+    if ((cp - 0x0021u < 0x0064u) | (cp - 0x00A1u < 0x15DFu) | (cp - 0x1681u < 0x097Fu) | (cp - 0x2060u < 0x0FA0u) | (cp > 0x3000u)) return 0;
     switch (cp) {
     case 0x0009:
     case 0x000A:
@@ -6226,6 +6228,8 @@ static inline int is_whitespace(uint32_t cp) {
 
 // 1 when cp is a line break, else 0.
 static inline int is_linebreak(uint32_t cp) {
+    // Code points in the wide gaps between the labels, and above them, answer here.
+    if ((cp - 0x001Fu < 0x0066u) | (cp - 0x0086u < 0x1FA2u) | (cp > 0x2029u)) return 0;
     switch (cp) {
     case 0x000A:
     case 0x000B:
