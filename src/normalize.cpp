@@ -582,7 +582,7 @@ PyObject *normalize_current(PyObject *string, bool composed, bool compatibility)
 
 // Canonical composition of the decomposed d[0 .. n) in place; returns the new length.
 // The same steps as compose_string_general, with the derived information deciding which
-// characters can be first or last ones and the ranges searched by bisection. Sets
+// characters can be first or last ones and their indices read from the direct index. Sets
 // `too_wide` when a composite does not fit a 16-bit unit.
 template <typename Unit>
 Py_ssize_t compose_in_place(Unit *d, const Py_ssize_t n, bool &too_wide) {

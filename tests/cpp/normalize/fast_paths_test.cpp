@@ -1,6 +1,6 @@
 // The fast paths of normalization against the general ones they stand in for: the
 // derived information table against the property records, decomposition records and
-// composition ranges; bisection against the range walk; and the quick check,
+// composition ranges; the direct composition index against the range walk; the quick check,
 // decomposition and composition of the current database against the general path, on
 // the conformance file's strings and on random strings of every storage kind.
 #include <Python.h>
