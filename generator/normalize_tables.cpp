@@ -23,7 +23,7 @@ const std::vector<std::string> PREFIX_NAMES = {
     "",         "<noBreak>",  "<compat>", "<super>",    "<fraction>", "<sub>",  "<font>",  "<circle>", "<wide>",
     "<vertical>", "<square>", "<isolated>", "<final>", "<initial>",  "<medial>", "<small>", "<narrow>"};
 
-constexpr uint32_t HANGUL_FIRST = 0xAC00, HANGUL_COUNT = 11172;
+constexpr uint32_t HANGUL_FIRST = 0xAC00, HANGUL_COUNT = 11172, HANGUL_T_COUNT = 28;
 
 // Bits of the derived normalization information (the module reads the same layout):
 // 0-7 combining class, 8-11 quick check fails for NFD, NFKD, NFC, NFKC, then canonical
@@ -300,7 +300,7 @@ Output build_normalize_tables(Context &context) {
             if (length[cp] != 0) return length[cp];
             size_t n = 1;
             if (is_hangul_syllable(cp)) {
-                n = (cp - 0xAC00) % 28 == 0 ? 2 : 3;
+                n = (cp - HANGUL_FIRST) % HANGUL_T_COUNT == 0 ? 2 : 3;  // no trailing consonant: L V
             } else if (const Mapping *m = mapping_of(cp)) {
                 n = 0;
                 for (uint32_t part : m->code_points) n += expanded(part);

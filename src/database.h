@@ -69,6 +69,14 @@ inline int single_character(PyObject *argument) {
     return static_cast<int>(PyUnicode_READ_CHAR(argument, 0));
 }
 
+// The argument's code point: a str of one character, else what the interpreter's parser
+// makes of it with `format` (-1 with its error set).
+inline int character_argument(PyObject *argument, const char *format) {
+    int cp = single_character(argument);
+    if (cp < 0 && !PyArg_Parse(argument, format, &cp)) return -1;
+    return cp;
+}
+
 // The record of cp; record 0 above U+10FFFF. Never fails.
 const PropertyRecord &lookup_property_record(uint32_t cp);
 // The Unicode 3.2.0 differences of cp; never null, all fields unchanged above U+10FFFF.

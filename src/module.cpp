@@ -19,14 +19,6 @@ namespace {
 
 // ---- Record property queries: one field of the character's PropertyRecord ----
 
-// The argument's code point: a str of one character, else what the interpreter's
-// parser makes of it (-1 with its error set).
-int character_argument(PyObject *argument, const char *format) {
-    int cp = single_character(argument);
-    if (cp < 0 && !PyArg_Parse(argument, format, &cp)) return -1;
-    return cp;
-}
-
 PyObject *query_category(PyObject *self, PyObject *argument) {
     const int cp = character_argument(argument, "C:category");
     if (cp < 0) return nullptr;
