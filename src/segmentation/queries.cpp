@@ -1,0 +1,80 @@
+// The segmentation and width queries of the module: graphemes, words, sentences,
+// line_breaks and width. Each reads the str in place and allocates only its result.
+#include "queries.h"
+
+#include "grapheme.h"
+#include "width.h"
+
+namespace charlore::segmentation {
+namespace {
+
+// Calls f(Text<Unit>) for the str's storage; nullptr with TypeError for anything else.
+template <class F>
+PyObject *with_text(PyObject *argument, const char *format, F &&f) {
+    PyObject *s;
+    if (!PyArg_Parse(argument, format, &s)) return nullptr;
+#if PY_VERSION_HEX < 0x030C0000
+    if (PyUnicode_READY(s) < 0) return nullptr;
+#endif
+    const size_t length = static_cast<size_t>(PyUnicode_GET_LENGTH(s));
+    const void *data = PyUnicode_DATA(s);
+    switch (PyUnicode_KIND(s)) {
+    case PyUnicode_1BYTE_KIND:
+        return f(s, Text<Py_UCS1>{static_cast<const Py_UCS1 *>(data), length});
+    case PyUnicode_2BYTE_KIND:
+        return f(s, Text<Py_UCS2>{static_cast<const Py_UCS2 *>(data), length});
+    default:
+        return f(s, Text<Py_UCS4>{static_cast<const Py_UCS4 *>(data), length});
+    }
+}
+
+// The pieces of s between consecutive boundaries; next(text, start) gives the end of
+// the piece that begins at start.
+template <class Unit, class Next>
+PyObject *pieces(PyObject *s, Text<Unit> text, Next &&next) {
+    PyObject *list = PyList_New(0);
+    if (list == nullptr) return nullptr;
+    for (size_t start = 0; start < text.length;) {
+        const size_t end = next(start);
+        PyObject *piece = PyUnicode_Substring(s, static_cast<Py_ssize_t>(start), static_cast<Py_ssize_t>(end));
+        if (piece == nullptr || PyList_Append(list, piece) < 0) {
+            Py_XDECREF(piece);
+            Py_DECREF(list);
+            return nullptr;
+        }
+        Py_DECREF(piece);
+        start = end;
+    }
+    return list;
+}
+
+PyObject *query_graphemes(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:graphemes", [](PyObject *s, auto text) {
+        return pieces(s, text, [text](size_t start) { return grapheme_end(text, start); });
+    });
+}
+
+PyObject *query_width(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:width", [](PyObject *, auto text) { return PyLong_FromSize_t(text_width(text)); });
+}
+
+PyDoc_STRVAR(graphemes_doc,
+    "graphemes($module, s, /)\n--\n\n"
+    "Return the extended grapheme clusters of s (its user-perceived characters) as a list of str.\n\n"
+    "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(width_doc,
+    "width($module, s, /)\n--\n\n"
+    "Return the number of terminal columns s takes, counted per extended grapheme cluster.\n\n"
+    "A cluster takes 2 columns when it is wide or shown as an emoji, 0 when it is made only of\n"
+    "characters that take no column (marks, format and control characters, line and paragraph\n"
+    "separators, default-ignorable characters), 1 otherwise.");
+
+}  // namespace
+
+PyMethodDef segmentation_methods[] = {
+    {"graphemes", query_graphemes, METH_O, graphemes_doc},
+    {"width", query_width, METH_O, width_doc},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+}  // namespace charlore::segmentation

@@ -1,0 +1,51 @@
+"""Long and pathological texts: ten-million-character inputs give whole answers, and the
+work grows linearly with the length even where the rules look far back or ahead (long
+runs of marks, joiners, regional indicators, conjunct linkers)."""
+import time
+
+import pytest
+
+import charlore
+
+BIG = 10 ** 7
+
+# Repeating units that keep a rule's longer context open for the whole text.
+PATHOLOGICAL = {
+    "marks": "\u0301",
+    "emoji-extend": "\U0001f600\u0301\u200d",
+    "indicators": "\U0001f1eb",
+    "linkers": "\u094d",
+    "conjuncts": "\u0915\u094d",
+    "crlf": "\r\n",
+    "ascii": "ab ",
+    "wide": "\u65e5\U0001f600",
+}
+QUERIES = [charlore.graphemes, charlore.width]
+
+
+def cost(query, text):
+    """The best of three timings of query(text)."""
+    best = float("inf")
+    for _ in range(3):
+        start = time.perf_counter()
+        query(text)
+        best = min(best, time.perf_counter() - start)
+    return best
+
+
+@pytest.mark.parametrize("query", QUERIES, ids=lambda q: q.__name__)
+@pytest.mark.parametrize("unit", PATHOLOGICAL.values(), ids=PATHOLOGICAL.keys())
+def test_work_grows_linearly(query, unit):
+    small = unit * (20000 // len(unit))
+    large = small * 16
+    # Linear work is 16 times the small text's; quadratic work would be 256 times.
+    assert cost(query, large) < 80 * cost(query, small) + 0.05
+
+
+def test_ten_million_characters():
+    text = ("a\u0301\U0001f1eb\U0001f1f7 \u65e5\r\n" * (BIG // 8))[:BIG]
+    clusters = charlore.graphemes(text)
+    assert "".join(clusters) == text and len(clusters) == BIG // 8 * 5
+    assert charlore.width(text) == BIG // 8 * 6
+    marks = "a" + "\u0301" * (BIG - 1)
+    assert charlore.graphemes(marks) == [marks] and charlore.width(marks) == 1
