@@ -3,7 +3,9 @@
 #include "queries.h"
 
 #include "grapheme.h"
+#include "sentence.h"
 #include "width.h"
+#include "word.h"
 
 namespace charlore::segmentation {
 namespace {
@@ -54,6 +56,18 @@ PyObject *query_graphemes(PyObject *, PyObject *argument) {
     });
 }
 
+PyObject *query_words(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:words", [](PyObject *s, auto text) {
+        return pieces(s, text, [text](size_t start) { return word_end(text, start); });
+    });
+}
+
+PyObject *query_sentences(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:sentences", [](PyObject *s, auto text) {
+        return pieces(s, text, [text](size_t start) { return sentence_end(text, start); });
+    });
+}
+
 PyObject *query_width(PyObject *, PyObject *argument) {
     return with_text(argument, "U:width", [](PyObject *, auto text) { return PyLong_FromSize_t(text_width(text)); });
 }
@@ -61,6 +75,16 @@ PyObject *query_width(PyObject *, PyObject *argument) {
 PyDoc_STRVAR(graphemes_doc,
     "graphemes($module, s, /)\n--\n\n"
     "Return the extended grapheme clusters of s (its user-perceived characters) as a list of str.\n\n"
+    "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(words_doc,
+    "words($module, s, /)\n--\n\n"
+    "Return s cut at every word boundary as a list of str: words, and the spaces and\n"
+    "punctuation between them, each a piece of its own.\n\n"
+    "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(sentences_doc,
+    "sentences($module, s, /)\n--\n\n"
+    "Return the sentences of s as a list of str, each with its closing punctuation and the\n"
+    "spaces and paragraph separator after it.\n\n"
     "The pieces join back to s; an empty string gives an empty list.");
 PyDoc_STRVAR(width_doc,
     "width($module, s, /)\n--\n\n"
@@ -73,6 +97,8 @@ PyDoc_STRVAR(width_doc,
 
 PyMethodDef segmentation_methods[] = {
     {"graphemes", query_graphemes, METH_O, graphemes_doc},
+    {"words", query_words, METH_O, words_doc},
+    {"sentences", query_sentences, METH_O, sentences_doc},
     {"width", query_width, METH_O, width_doc},
     {nullptr, nullptr, 0, nullptr},
 };

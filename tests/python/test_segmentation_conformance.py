@@ -29,7 +29,9 @@ def piece_failures(name, query):
 
 @pytest.mark.parametrize("name, query", [
     ("Grapheme", charlore.graphemes),
+    ("Word", charlore.words),
+    ("Sentence", charlore.sentences),
 ])
 def test_every_line_of_the_break_test(name, query):
-    assert len(break_cases(name)) > 500
+    assert len(break_cases(name)) > 500  # the whole file was read
     assert piece_failures(name, query) == []

@@ -14,7 +14,7 @@ from segmentation_data import break_cases, grapheme_break
 
 repeatable = settings(max_examples=400, deadline=None, derandomize=True, database=None)
 
-SEGMENTERS = [charlore.graphemes]
+SEGMENTERS = [charlore.graphemes, charlore.words, charlore.sentences]
 
 
 @functools.lru_cache(maxsize=None)

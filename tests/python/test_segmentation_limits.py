@@ -18,9 +18,16 @@ PATHOLOGICAL = {
     "conjuncts": "\u0915\u094d",
     "crlf": "\r\n",
     "ascii": "ab ",
+    "letters-and-formats": "a\u00ad",
+    "midletter-formats": "a:\u00ad\u00ad",
+    "numbers": "1,\u0301",
+    "full-stops": "a. \u0301",
+    "spaces-after-stop": "a." + " " * 50 + "1",
+    "closers-after-stop": "a.)" + ")" * 50 + " 1",
+    "hebrew-quotes": "\u05d0\"\u00ad",
     "wide": "\u65e5\U0001f600",
 }
-QUERIES = [charlore.graphemes, charlore.width]
+QUERIES = [charlore.graphemes, charlore.words, charlore.sentences, charlore.width]
 
 
 def cost(query, text):
@@ -47,5 +54,11 @@ def test_ten_million_characters():
     clusters = charlore.graphemes(text)
     assert "".join(clusters) == text and len(clusters) == BIG // 8 * 5
     assert charlore.width(text) == BIG // 8 * 6
+    words = charlore.words(text)
+    assert "".join(words) == text and len(words) == BIG // 8 * 5
+    sentences = charlore.sentences(text)
+    assert "".join(sentences) == text and len(sentences) == BIG // 8
     marks = "a" + "\u0301" * (BIG - 1)
-    assert charlore.graphemes(marks) == [marks] and charlore.width(marks) == 1
+    for query in (charlore.graphemes, charlore.words, charlore.sentences):
+        assert query(marks) == [marks]
+    assert charlore.width(marks) == 1

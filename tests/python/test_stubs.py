@@ -15,7 +15,7 @@ INSTALLED_STUB = pathlib.Path(charlore.__file__).with_name("charlore.pyi")
 QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
            "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
 # Queries of the current database alone: module functions only.
-MODULE_QUERIES = ["graphemes", "width"]
+MODULE_QUERIES = ["graphemes", "words", "sentences", "width"]
 
 
 def load_stub(path):
@@ -121,7 +121,8 @@ CALLS = [
     ("lookup", ("SPACE",)), ("lookup", (b"SPACE",)),
     ("decomposition", ("\u00c0",)), ("normalize", ("NFKD", "\ufb01")),
 ]
-MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("width", ("\u65e5",))]
+MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("words", ("Hi there",)),
+                ("sentences", ("Hi. There.",)), ("width", ("\u65e5",))]
 
 
 def result_matches(query, arguments, database):
