@@ -3,6 +3,7 @@
 #include "queries.h"
 
 #include "grapheme.h"
+#include "line.h"
 #include "sentence.h"
 #include "width.h"
 #include "word.h"
@@ -68,6 +69,22 @@ PyObject *query_sentences(PyObject *, PyObject *argument) {
     });
 }
 
+PyObject *query_line_breaks(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:line_breaks", [](PyObject *, auto text) -> PyObject * {
+        PyObject *list = PyList_New(0);
+        if (list == nullptr) return nullptr;
+        bool failed = false;
+        LineBreaker(text).run([&](size_t offset, bool mandatory) {
+            if (failed) return;
+            PyObject *pair = Py_BuildValue("(nO)", static_cast<Py_ssize_t>(offset), mandatory ? Py_True : Py_False);
+            failed = pair == nullptr || PyList_Append(list, pair) < 0;
+            Py_XDECREF(pair);
+        });
+        if (failed) Py_CLEAR(list);
+        return list;
+    });
+}
+
 PyObject *query_width(PyObject *, PyObject *argument) {
     return with_text(argument, "U:width", [](PyObject *, auto text) { return PyLong_FromSize_t(text_width(text)); });
 }
@@ -86,6 +103,12 @@ PyDoc_STRVAR(sentences_doc,
     "Return the sentences of s as a list of str, each with its closing punctuation and the\n"
     "spaces and paragraph separator after it.\n\n"
     "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(line_breaks_doc,
+    "line_breaks($module, s, /)\n--\n\n"
+    "Return every line-break opportunity of s as a list of (offset, mandatory) pairs.\n\n"
+    "offset counts code points: a line may be broken before s[offset]; the end of the text is\n"
+    "the last opportunity. mandatory is True where a line must end (after a line or paragraph\n"
+    "separator, CR, LF or NEL) and at the end.");
 PyDoc_STRVAR(width_doc,
     "width($module, s, /)\n--\n\n"
     "Return the number of terminal columns s takes, counted per extended grapheme cluster.\n\n"
@@ -99,6 +122,7 @@ PyMethodDef segmentation_methods[] = {
     {"graphemes", query_graphemes, METH_O, graphemes_doc},
     {"words", query_words, METH_O, words_doc},
     {"sentences", query_sentences, METH_O, sentences_doc},
+    {"line_breaks", query_line_breaks, METH_O, line_breaks_doc},
     {"width", query_width, METH_O, width_doc},
     {nullptr, nullptr, 0, nullptr},
 };
