@@ -65,33 +65,39 @@ public:
             const unsigned raw = break_record(text_[i]).line;
             const bool attaches = is_attached(raw) && left_.cls != LB_XX && left_.cls != LB_SP &&
                                   left_.cls != LB_ZW && !is_hard_break(left_.cls);
+            if (attaches) {  // a mark or joiner that attaches never starts a line
+                raw_left_ = raw;
+                continue;
+            }
+            size_t after;
+            const LineUnit unit = line_unit_at(text_, i, &after);
             if (i > 0) {
-                int decision = explicit_rules(raw, attaches);  // 1 break, 0 no break, -1 undecided
+                const int decision = explicit_rules(raw);  // 2 mandatory, 1 break, 0 no break, -1 undecided
                 if (decision == 2) emit(i, true);
-                else if (decision == 1 || (decision < 0 && pair_rules(i))) emit(i, false);
+                else if (decision == 1 || (decision < 0 && pair_rules(i, unit))) emit(i, false);
             }
             raw_left_ = raw;
-            if (!attaches) start_unit(i);
+            start_unit(unit);
         }
         emit(text_.length, true);
     }
 
 private:
     // Mandatory breaks (2), spaces, zero-width space and attached marks.
-    int explicit_rules(unsigned raw, bool attaches) const {
+    int explicit_rules(unsigned raw) const {
         if (raw_left_ == LB_CR && raw == LB_LF) return 0;
         if (is_hard_break(raw_left_)) return 2;
         if (is_hard_break(raw) || raw == LB_SP || raw == LB_ZW) return 0;
         if (before_spaces_.cls == LB_ZW && (left_.cls == LB_ZW || left_.cls == LB_SP)) return 1;
-        if (raw_left_ == LB_ZWJ || attaches) return 0;
+        if (raw_left_ == LB_ZWJ) return 0;
         return -1;
     }
 
     // The rules between the unit left of position i and the unit that starts there.
-    bool pair_rules(size_t i) const {
-        size_t after;
-        const LineUnit right = line_unit_at(text_, i, &after);
+    bool pair_rules(size_t i, const LineUnit &right) const {
         const unsigned l = left_.cls, r = right.cls;
+        // Letters next to letters, the common case: no earlier rule can apply to them.
+        if (is_letter_class(l) && is_letter_class(r)) return false;
         const bool after_space = l == LB_SP;
         if (l == LB_WJ || r == LB_WJ) return false;
         if (l == LB_GL) return false;
@@ -178,9 +184,7 @@ private:
         return false;
     }
 
-    void start_unit(size_t i) {
-        size_t after;
-        const LineUnit unit = line_unit_at(text_, i, &after);
+    void start_unit(const LineUnit &unit) {
         const unsigned l = left_.cls;
         hyphen_after_break_ = (unit.cls == LB_HY || unit.cls == LB_HH) &&
                               (l == LB_XX || l == LB_SP || l == LB_ZW || l == LB_CB || l == LB_GL || is_hard_break(l));

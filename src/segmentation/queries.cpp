@@ -76,9 +76,17 @@ PyObject *query_line_breaks(PyObject *, PyObject *argument) {
         bool failed = false;
         LineBreaker(text).run([&](size_t offset, bool mandatory) {
             if (failed) return;
-            PyObject *pair = Py_BuildValue("(nO)", static_cast<Py_ssize_t>(offset), mandatory ? Py_True : Py_False);
-            failed = pair == nullptr || PyList_Append(list, pair) < 0;
-            Py_XDECREF(pair);
+            PyObject *number = PyLong_FromSsize_t(static_cast<Py_ssize_t>(offset));
+            PyObject *pair = number == nullptr ? nullptr : PyTuple_New(2);
+            if (pair == nullptr) {
+                Py_XDECREF(number);
+                failed = true;
+                return;
+            }
+            PyTuple_SET_ITEM(pair, 0, number);
+            PyTuple_SET_ITEM(pair, 1, Py_NewRef(mandatory ? Py_True : Py_False));
+            failed = PyList_Append(list, pair) < 0;
+            Py_DECREF(pair);
         });
         if (failed) Py_CLEAR(list);
         return list;
