@@ -279,7 +279,7 @@ Output build_ctype_tables(Context &context) {
                      "CaseFolding.txt, Unihan_NumericValues.txt)");
     out.text("#include \"../ctype_records.h\"\n\nnamespace charlore {\n\n");
     out.text("// upper_delta, lower_delta, title_delta, decimal_value, digit_value, flags\n");
-    out.text("static constexpr CharTypeRecord char_type_records[" + std::to_string(records.records().size()) + "] = {\n");
+    out.text("inline constexpr CharTypeRecord char_type_records[" + std::to_string(records.records().size()) + "] = {\n");
     for (const RecordKey &key : records.records()) {
         const CharType &r = key.second;
         // Extended references read best in hexadecimal, deltas in decimal.

@@ -209,7 +209,7 @@ Output build_database_tables(Context &context) {
     write_names(out, "east_asian_width_names", EAST_ASIAN_WIDTH_NAMES);
 
     out.text("// category, combining, bidirectional, mirrored, east_asian_width, quick_check\n");
-    out.text("static constexpr PropertyRecord property_records[" + std::to_string(records.records().size()) +
+    out.text("inline constexpr PropertyRecord property_records[" + std::to_string(records.records().size()) +
              "] = {\n");
     for (const PropertyRecord &r : records.records()) {
         char line[64];
@@ -221,7 +221,7 @@ Output build_database_tables(Context &context) {
     out.array("uint16_t", "property_stage2", property_index.stage2, 16);
 
     out.text("// bidirectional, category, decimal, mirrored, east_asian_width, numeric\n");
-    out.text("static constexpr OldVersionRecord old_version_records[" + std::to_string(old.records.size()) + "] = {\n");
+    out.text("inline constexpr OldVersionRecord old_version_records[" + std::to_string(old.records.size()) + "] = {\n");
     for (const OldVersionRecord &r : old.records) {
         char line[96];
         std::snprintf(line, sizeof line, "    {%u, %u, %u, %u, %u, %s},\n", std::get<0>(r), std::get<1>(r),

@@ -314,7 +314,7 @@ Output build_names_tables(Context &context) {
     out.constant("uint32_t", "NAME_HASH_MAX_VISITS", hash.max_visits);
     out.text("\n");
 
-    out.text("static constexpr AlgorithmicNameRange algorithmic_name_ranges[" + std::to_string(ranges.size()) +
+    out.text("inline constexpr AlgorithmicNameRange algorithmic_name_ranges[" + std::to_string(ranges.size()) +
              "] = {\n");
     for (const charlore::AlgorithmicNameRange &r : ranges) {
         char line[64];
@@ -331,7 +331,7 @@ Output build_names_tables(Context &context) {
     out.array("uint32_t", "name_hash_slots", hash.slots, 10, true);
     out.array("uint32_t", "alias_targets", private_part.alias_targets, 10, true);
 
-    out.text("static constexpr NamedSequence named_sequence_table[" +
+    out.text("inline constexpr NamedSequence named_sequence_table[" +
              std::to_string(private_part.sequences.size()) + "] = {\n");
     for (const charlore::NamedSequence &s : private_part.sequences) {
         char line[80];

@@ -137,7 +137,7 @@ struct RangeTable {
     void write(HeaderWriter &out, const std::string &name, const std::string &what) const {
         if (index_of.count(0)) throw InputError(what + ": U+0000 cannot be stored, since start 0 ends the table");
         if (index_of.size() > 0x7FFF) throw InputError(what + ": more than 32767 code points");
-        out.text("static constexpr CompositionRange " + name + "[" + std::to_string(runs.size() + 1) + "] = {\n");
+        out.text("inline constexpr CompositionRange " + name + "[" + std::to_string(runs.size() + 1) + "] = {\n");
         for (const auto &[start, count, index] : runs) {
             char line[64];
             std::snprintf(line, sizeof line, "    {0x%04X, %u, %u},\n", start, count, index);
@@ -354,7 +354,7 @@ Output build_normalize_tables(Context &context) {
                      "UCD 18.0.0 (UnicodeData.txt, DerivedNormalizationProps.txt) and Unicode 3.2.0 "
                      "(UnicodeData.txt, for the pending-stack check)");
     out.text("#include \"../normalize.h\"\n\nnamespace charlore {\n\n");
-    out.text("static constexpr const char *decomposition_prefix_names[" + std::to_string(PREFIX_NAMES.size() + 1) +
+    out.text("inline constexpr const char *decomposition_prefix_names[" + std::to_string(PREFIX_NAMES.size() + 1) +
              "] = {\n   ");
     for (const std::string &name : PREFIX_NAMES) out.text(" " + string_literal(name) + ",");
     out.text(" nullptr,\n};\n\n");

@@ -204,7 +204,7 @@ Output build_segmentation_tables(Context &context) {
 
     out.text("struct BreakRecord {\n    uint8_t grapheme, word, sentence, line;\n    uint16_t flags;\n};\n\n");
     out.text("// grapheme, word, sentence, line, flags\n");
-    out.text("static constexpr BreakRecord break_records[" + std::to_string(records.records().size()) + "] = {\n");
+    out.text("inline constexpr BreakRecord break_records[" + std::to_string(records.records().size()) + "] = {\n");
     for (const BreakRecord &r : records.records()) {
         char text[64];
         std::snprintf(text, sizeof text, "    {%u, %u, %u, %u, 0x%04X},\n", std::get<0>(r), std::get<1>(r),

@@ -31,7 +31,7 @@ HeaderWriter::HeaderWriter(const std::string &purpose, const std::string &source
 
 void HeaderWriter::array(const std::string &type, const std::string &name, const std::vector<uint64_t> &values,
                          int per_line, bool hex) {
-    out_ += "static constexpr " + type + " " + name + "[" + std::to_string(values.size()) + "] = {";
+    out_ += "inline constexpr " + type + " " + name + "[" + std::to_string(values.size()) + "] = {";
     for (size_t i = 0; i < values.size(); ++i) {
         out_ += i % static_cast<size_t>(per_line) == 0 ? "\n    " : " ";
         char buffer[32];
@@ -47,7 +47,7 @@ void HeaderWriter::array(const std::string &type, const std::string &name, const
 }
 
 void HeaderWriter::constant(const std::string &type, const std::string &name, uint64_t value) {
-    out_ += "static constexpr " + type + " " + name + " = " + std::to_string(value) + ";\n";
+    out_ += "inline constexpr " + type + " " + name + " = " + std::to_string(value) + ";\n";
 }
 
 std::string HeaderWriter::finish() { return std::move(out_); }

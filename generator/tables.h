@@ -50,7 +50,7 @@ public:
     HeaderWriter(const std::string &purpose, const std::string &sources);
 
     void text(const std::string &s) { out_ += s; }
-    // `static constexpr <type> <name>[] = { ... };` with `per_line` values a line.
+    // `inline constexpr <type> <name>[] = { ... };` with `per_line` values a line.
     void array(const std::string &type, const std::string &name, const std::vector<uint64_t> &values,
                int per_line = 16, bool hex = false);
     void array(const std::string &type, const std::string &name, const std::vector<uint32_t> &values,

@@ -1,5 +1,5 @@
 // Normalization: the decomposition query, normalize, and the routines behind them
-// (decomposition with canonical ordering, composition, the quick check).
+// (quick check, decomposition with canonical ordering, composition, the general path).
 #pragma once
 
 #include <Python.h>
@@ -85,6 +85,10 @@ PyObject *decompose_string(PyObject *self, PyObject *string, bool compatibility)
 // for the 3.2.0 object the decomposed string itself when composing changes nothing. Null with an exception set on
 // failure, every working buffer and the intermediate string released.
 PyObject *compose_string(PyObject *self, PyObject *string, bool compatibility);
+
+// decompose_string (composed false) or compose_string (composed true) for the current
+// database: the string itself, as an exact str, when it passes the quick check.
+PyObject *normalize_current(PyObject *string, bool composed, bool compatibility);
 
 // decompose_string and compose_string by the general path alone, character by character
 // through the pending stack and the range walks, as the 3.2.0 object always runs them;

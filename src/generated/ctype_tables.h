@@ -10,7 +10,7 @@
 namespace charlore {
 
 // upper_delta, lower_delta, title_delta, decimal_value, digit_value, flags
-static constexpr CharTypeRecord char_type_records[517] = {
+inline constexpr CharTypeRecord char_type_records[517] = {
     {0, 0, 0, 0, 0, 0x0000},
     {0, 0, 0, 0, 0, 0x0000},
     {0, 0, 0, 0, 0, 0x0020},
@@ -530,7 +530,7 @@ static constexpr CharTypeRecord char_type_records[517] = {
     {0, 0, 0, 0, 0, 0x2480},
 };
 
-static constexpr uint16_t char_type_stage1[17408] = {
+inline constexpr uint16_t char_type_stage1[17408] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
@@ -1621,7 +1621,7 @@ static constexpr uint16_t char_type_stage1[17408] = {
     212, 212, 212, 212, 212, 212, 212, 212, 212, 212, 212, 212, 212, 212, 212, 475,
 };
 
-static constexpr uint16_t char_type_stage2[30464] = {
+inline constexpr uint16_t char_type_stage2[30464] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 3, 3, 3, 3, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3, 3, 3, 2,
     4, 5, 5, 5, 5, 5, 5, 6, 5, 5, 5, 5, 5, 5, 6, 5,
@@ -3529,7 +3529,7 @@ static constexpr uint16_t char_type_stage2[30464] = {
 };
 
 // Full case mappings that a single delta cannot express, one run per character.
-static constexpr uint32_t extended_case_table[1243] = {
+inline constexpr uint32_t extended_case_table[1243] = {
     0xB5, 0x3BC, 0x39C, 0xDF, 0x73, 0x73, 0x53, 0x53,
     0x53, 0x73, 0x69, 0x307, 0x130, 0x149, 0x2BC, 0x6E,
     0x2BC, 0x4E, 0x17F, 0x73, 0x53, 0x1F0, 0x6A, 0x30C,

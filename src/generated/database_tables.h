@@ -22,7 +22,7 @@ const char *const east_asian_width_names[7] = {
 };
 
 // category, combining, bidirectional, mirrored, east_asian_width, quick_check
-static constexpr PropertyRecord property_records[348] = {
+inline constexpr PropertyRecord property_records[348] = {
     {0, 0, 0, 0, 0, 0x00},
     {13, 0, 15, 0, 0, 0x00},
     {13, 0, 17, 0, 0, 0x00},
@@ -373,7 +373,7 @@ static constexpr PropertyRecord property_records[348] = {
     {29, 0, 19, 0, 2, 0x00},
 };
 
-static constexpr uint16_t property_stage1[8704] = {
+inline constexpr uint16_t property_stage1[8704] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 41, 41, 42, 43, 44, 45,
@@ -920,7 +920,7 @@ static constexpr uint16_t property_stage1[8704] = {
     120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 294,
 };
 
-static constexpr uint16_t property_stage2[37760] = {
+inline constexpr uint16_t property_stage2[37760] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 3, 2, 4, 3, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3, 3, 3, 2,
     5, 6, 6, 7, 8, 7, 6, 6, 9, 10, 6, 11, 12, 13, 12, 12,
@@ -3284,7 +3284,7 @@ static constexpr uint16_t property_stage2[37760] = {
 };
 
 // bidirectional, category, decimal, mirrored, east_asian_width, numeric
-static constexpr OldVersionRecord old_version_records[58] = {
+inline constexpr OldVersionRecord old_version_records[58] = {
     {255, 255, 255, 255, 255, 0.0},
     {11, 255, 255, 255, 255, 0.0},
     {10, 255, 255, 255, 255, 0.0},
@@ -3345,7 +3345,7 @@ static constexpr OldVersionRecord old_version_records[58] = {
     {1, 255, 255, 0, 255, 0.0},
 };
 
-static constexpr uint8_t old_version_stage1[4352] = {
+inline constexpr uint8_t old_version_stage1[4352] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 1, 21, 22, 23, 24, 25, 26, 27, 28, 29, 1,
     30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 1, 40, 41, 42, 43, 44,
@@ -3620,7 +3620,7 @@ static constexpr uint8_t old_version_stage1[4352] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
 
-static constexpr uint8_t old_version_stage2[46848] = {
+inline constexpr uint8_t old_version_stage2[46848] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 2,
@@ -6552,7 +6552,7 @@ static constexpr uint8_t old_version_stage2[46848] = {
 };
 
 // Canonical decompositions of Unicode 3.2.0 that differ from today's, by code point.
-static constexpr uint32_t old_normalization_pairs[10] = {
+inline constexpr uint32_t old_normalization_pairs[10] = {
     0x2F868, 0x2136A,
     0x2F874, 0x5F33,
     0x2F91F, 0x43AB,

@@ -9,13 +9,13 @@
 
 namespace charlore {
 
-static constexpr unsigned SHORT_WORD_CODE_LIMIT = 171;
-static constexpr uint32_t ALIAS_COUNT = 481;
-static constexpr uint32_t NAMED_SEQUENCE_COUNT = 461;
+inline constexpr unsigned SHORT_WORD_CODE_LIMIT = 171;
+inline constexpr uint32_t ALIAS_COUNT = 481;
+inline constexpr uint32_t NAMED_SEQUENCE_COUNT = 461;
 // Slot visits after which every probe sequence has reached an empty slot.
-static constexpr uint32_t NAME_HASH_MAX_VISITS = 33;
+inline constexpr uint32_t NAME_HASH_MAX_VISITS = 33;
 
-static constexpr AlgorithmicNameRange algorithmic_name_ranges[16] = {
+inline constexpr AlgorithmicNameRange algorithmic_name_ranges[16] = {
     {0x3400, 0x4DBF, 1},
     {0x4E00, 0x9FFF, 1},
     {0xAC00, 0xD7A3, 0},
@@ -34,7 +34,7 @@ static constexpr AlgorithmicNameRange algorithmic_name_ranges[16] = {
     {0x3D000, 0x3FC3F, 4},
 };
 
-static constexpr uint32_t name_word_offsets[21749] = {
+inline constexpr uint32_t name_word_offsets[21749] = {
     0, 0, 6, 14, 18, 23, 27, 35, 42, 47, 57, 66,
     72, 74, 77, 89, 95, 108, 113, 119, 124, 129, 137, 146,
     149, 160, 165, 170, 176, 185, 192, 196, 205, 213, 219, 225,
@@ -1850,7 +1850,7 @@ static constexpr uint32_t name_word_offsets[21749] = {
     201106, 201113, 201118, 201123, 2308,
 };
 
-static constexpr uint8_t name_word_text[201129] = {
+inline constexpr uint8_t name_word_text[201129] = {
     76, 69, 84, 84, 69, 210, 69, 71, 89, 80, 84, 73, 65, 206, 83, 73, 71, 206, 83, 77,
     65, 76, 204, 87, 73, 84, 200, 83, 89, 76, 76, 65, 66, 76, 197, 67, 65, 80, 73, 84,
     65, 204, 76, 65, 84, 73, 206, 72, 73, 69, 82, 79, 71, 76, 89, 80, 200, 67, 85, 78,
@@ -11910,7 +11910,7 @@ static constexpr uint8_t name_word_text[201129] = {
     72, 65, 210, 45, 67, 72, 65, 76, 128,
 };
 
-static constexpr uint8_t name_phrase_bytes[225411] = {
+inline constexpr uint8_t name_phrase_bytes[225411] = {
     0, 183, 69, 233, 19, 83, 189, 175, 83, 34, 60, 235, 230, 60, 191, 223, 60, 251, 153, 251,
     62, 38, 192, 69, 43, 192, 69, 250, 201, 119, 60, 242, 42, 211, 194, 231, 118, 182, 123, 183,
     102, 17, 172, 58, 17, 113, 17, 112, 17, 133, 17, 132, 17, 146, 17, 166, 17, 185, 89, 17,
@@ -23184,7 +23184,7 @@ static constexpr uint8_t name_phrase_bytes[225411] = {
     49, 1, 233, 1, 233, 2, 238, 126, 179, 107, 155,
 };
 
-static constexpr uint16_t name_phrase_stage1[8704] = {
+inline constexpr uint16_t name_phrase_stage1[8704] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
@@ -23731,7 +23731,7 @@ static constexpr uint16_t name_phrase_stage1[8704] = {
     104, 104, 104, 104, 104, 104, 104, 104, 104, 104, 104, 104, 104, 104, 104, 104,
 };
 
-static constexpr uint32_t name_phrase_stage2[49536] = {
+inline constexpr uint32_t name_phrase_stage2[49536] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 1, 3, 6, 9,
@@ -27862,7 +27862,7 @@ static constexpr uint32_t name_phrase_stage2[49536] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
 };
 
-static constexpr uint32_t name_hash_slots[65536] = {
+inline constexpr uint32_t name_hash_slots[65536] = {
     0x121F0, 0x12F3, 0x0, 0x0, 0x0, 0x0, 0x1EF9, 0x18BE6, 0x0, 0x0,
     0x0, 0x1F3BB, 0x0, 0xA751, 0xF0033, 0x2F20, 0x1B0A0, 0x1B0A5, 0x2F825, 0x110DA,
     0x10132, 0x0, 0x0, 0x0, 0x1314F, 0x10B7C, 0x11AC8, 0x55D, 0x0, 0x0,
@@ -34419,7 +34419,7 @@ static constexpr uint32_t name_hash_slots[65536] = {
     0x0, 0x104E5, 0x0, 0x3241, 0x0, 0x120D2,
 };
 
-static constexpr uint32_t alias_targets[481] = {
+inline constexpr uint32_t alias_targets[481] = {
     0x0, 0x0, 0x1, 0x1, 0x2, 0x2, 0x3, 0x3, 0x4, 0x4,
     0x5, 0x5, 0x6, 0x6, 0x7, 0x7, 0x8, 0x8, 0x9, 0x9,
     0x9, 0x9, 0xA, 0xA, 0xA, 0xA, 0xA, 0xA, 0xB, 0xB,
@@ -34471,7 +34471,7 @@ static constexpr uint32_t alias_targets[481] = {
     0xE01EF,
 };
 
-static constexpr NamedSequence named_sequence_table[461] = {
+inline constexpr NamedSequence named_sequence_table[461] = {
     {3, {0x0023, 0xFE0F, 0x20E3, 0x0000}},
     {3, {0x002A, 0xFE0F, 0x20E3, 0x0000}},
     {3, {0x0030, 0xFE0F, 0x20E3, 0x0000}},

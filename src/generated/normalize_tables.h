@@ -9,12 +9,12 @@
 
 namespace charlore {
 
-static constexpr const char *decomposition_prefix_names[18] = {
+inline constexpr const char *decomposition_prefix_names[18] = {
     "", "<noBreak>", "<compat>", "<super>", "<fraction>", "<sub>", "<font>", "<circle>", "<wide>", "<vertical>", "<square>", "<isolated>", "<final>", "<initial>", "<medial>", "<small>", "<narrow>", nullptr,
 };
 
 // Records: a header word (bits 0-7 prefix index, bits 8-31 count), then the code points.
-static constexpr uint32_t decomposition_words[12412] = {
+inline constexpr uint32_t decomposition_words[12412] = {
     0x0, 0x101, 0x20, 0x202, 0x20, 0x308, 0x103, 0x61,
     0x202, 0x20, 0x304, 0x103, 0x32, 0x103, 0x33, 0x202,
     0x20, 0x301, 0x102, 0x3BC, 0x202, 0x20, 0x327, 0x103,
@@ -1569,7 +1569,7 @@ static constexpr uint32_t decomposition_words[12412] = {
     0x100, 0x9F3B, 0x100, 0x2A600,
 };
 
-static constexpr uint8_t decomposition_stage1[8704] = {
+inline constexpr uint8_t decomposition_stage1[8704] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 0, 0,
     0, 0, 14, 15, 16, 0, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26,
     27, 28, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -2116,7 +2116,7 @@ static constexpr uint8_t decomposition_stage1[8704] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
 };
 
-static constexpr uint16_t decomposition_stage2[14592] = {
+inline constexpr uint16_t decomposition_stage2[14592] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -3031,7 +3031,7 @@ static constexpr uint16_t decomposition_stage2[14592] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
 };
 
-static constexpr CompositionRange composition_first_ranges[225] = {
+inline constexpr CompositionRange composition_first_ranges[225] = {
     {0x003C, 2, 0},
     {0x0041, 15, 3},
     {0x0052, 8, 19},
@@ -3259,7 +3259,7 @@ static constexpr CompositionRange composition_first_ranges[225] = {
     {0, 0, 0},
 };
 
-static constexpr CompositionRange composition_last_ranges[48] = {
+inline constexpr CompositionRange composition_last_ranges[48] = {
     {0x0300, 4, 0},
     {0x0306, 6, 5},
     {0x030F, 0, 12},
@@ -3310,9 +3310,9 @@ static constexpr CompositionRange composition_last_ranges[48] = {
     {0, 0, 0},
 };
 
-static constexpr int32_t LAST_COUNT = 72;
+inline constexpr int32_t LAST_COUNT = 72;
 
-static constexpr uint16_t composition_stage1[7038] = {
+inline constexpr uint16_t composition_stage1[7038] = {
     0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0,
@@ -3755,7 +3755,7 @@ static constexpr uint16_t composition_stage1[7038] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 655,
 };
 
-static constexpr uint32_t composition_pairs[2624] = {
+inline constexpr uint32_t composition_pairs[2624] = {
     0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x226E,
     0x0, 0x0, 0x0, 0x2260, 0x0, 0x0, 0x0, 0x226F,
     0xC0, 0xC1, 0xC2, 0xC3, 0x100, 0x102, 0x226, 0xC4,
@@ -4090,7 +4090,7 @@ static constexpr uint32_t composition_pairs[2624] = {
 // point bits 0-7 the combining class, bits 8-11 set where the NFD, NFKD, NFC, NFKC quick
 // check fails, bit 12 canonical decomposition, bit 13 any decomposition (both also for
 // Hangul syllables), bit 14 first and bit 15 last character of a primary composite.
-static constexpr uint8_t normalization_info_stage1[8704] = {
+inline constexpr uint8_t normalization_info_stage1[8704] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 36, 37, 36, 36, 36, 36, 36, 36, 36, 38, 39,
@@ -4637,7 +4637,7 @@ static constexpr uint8_t normalization_info_stage1[8704] = {
     36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36,
 };
 
-static constexpr uint16_t normalization_info_stage2[21376] = {
+inline constexpr uint16_t normalization_info_stage2[21376] = {
     0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0,
     0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0,
     0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0,
@@ -7314,7 +7314,7 @@ static constexpr uint16_t normalization_info_stage2[21376] = {
 
 // Per code point: bits 0-8 its index in composition_first_ranges plus 1, bits 9-15 its
 // index in composition_last_ranges plus 1; 0 where it is neither.
-static constexpr uint8_t composition_index_stage1[8704] = {
+inline constexpr uint8_t composition_index_stage1[8704] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10, 11, 12, 10, 10,
     10, 10, 13, 14, 10, 10, 15, 16, 17, 18, 19, 20, 10, 10, 10, 10,
     21, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10,
@@ -7861,7 +7861,7 @@ static constexpr uint8_t composition_index_stage1[8704] = {
     10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10,
 };
 
-static constexpr uint16_t composition_index_stage2[5376] = {
+inline constexpr uint16_t composition_index_stage2[5376] = {
     0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0,
     0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0,
     0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0,
@@ -8538,15 +8538,15 @@ static constexpr uint16_t composition_index_stage2[5376] = {
 
 // Per form (NFD, NFKD, NFC, NFKC): every code point below passes the quick check with
 // class 0.
-static constexpr uint32_t QUICK_CHECK_YES_BELOW[4] = {
+inline constexpr uint32_t QUICK_CHECK_YES_BELOW[4] = {
     0xC0, 0xA0, 0x300, 0xA0,
 };
 
 // The most code points that the full decomposition of one code point has, in either form.
-static constexpr int LONGEST_EXPANSION = 18;
+inline constexpr int LONGEST_EXPANSION = 18;
 // Per BMP code point: bit 0 NFD, 1 NFKD, 2 NFC, 3 NFKC set where that quick check fails
 // or the combining class is not 0.
-static constexpr uint8_t quick_check_stops_bmp[65536] = {
+inline constexpr uint8_t quick_check_stops_bmp[65536] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,

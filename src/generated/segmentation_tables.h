@@ -60,7 +60,7 @@ struct BreakRecord {
 };
 
 // grapheme, word, sentence, line, flags
-static constexpr BreakRecord break_records[187] = {
+inline constexpr BreakRecord break_records[187] = {
     {0, 0, 0, 0, 0x0000},
     {3, 0, 0, 5, 0x0040},
     {3, 0, 6, 13, 0x0040},
@@ -250,8 +250,8 @@ static constexpr BreakRecord break_records[187] = {
     {0, 0, 0, 32, 0x0401},
 };
 
-static constexpr int BREAK_SHIFT = 7;
-static constexpr uint16_t break_stage1[8704] = {
+inline constexpr int BREAK_SHIFT = 7;
+inline constexpr uint16_t break_stage1[8704] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 41, 41, 42, 43, 44, 45,
@@ -798,7 +798,7 @@ static constexpr uint16_t break_stage1[8704] = {
     72, 72, 72, 72, 72, 72, 72, 72, 72, 72, 72, 72, 72, 72, 72, 300,
 };
 
-static constexpr uint16_t break_stage2[38528] = {
+inline constexpr uint16_t break_stage2[38528] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 3, 4, 4, 5, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 9, 10, 16, 17, 18, 19,

@@ -56,7 +56,7 @@ gen::Output generate(const std::string &label, const Fixture &fixture) {
     return gen::build_names_tables(context);
 }
 
-// The values of `static constexpr <type> name[N] = {...};` in a generated header.
+// The values of `inline constexpr <type> name[N] = {...};` in a generated header.
 std::vector<uint64_t> array_values(const std::string &header, const std::string &name) {
     size_t at = header.find(" " + name + "[");
     EXPECT_NE(at, std::string::npos) << name;

@@ -1,0 +1,137 @@
+// The quick-check scan: where a text stops being certainly in a form, with groups of
+// characters tested at once where they can be.
+#pragma once
+
+#include <algorithm>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "normalize_support.h"
+
+namespace charlore::normalization {
+
+// Whether c stops a quick-check scan in the form whose bit is form_bit: the check fails
+// there or the class is not 0, so it needs a closer look.
+inline bool stops_scan(uint32_t c, unsigned form_bit, uint16_t fails) {
+    if (c <= 0xFFFF) return quick_check_stops_bmp[c] & form_bit;
+    return info_of(c) & (INFO_COMBINING | fails);
+}
+
+// The Latin-1 characters that stop a scan in the form lie in [first, first + span].
+struct Latin1Stops {
+    unsigned first = 0x100, span = 0;
+};
+constexpr Latin1Stops latin1_stops(int form) {
+    Latin1Stops stops;
+    for (unsigned c = 0; c <= 0xFF; ++c) {
+        if (!(quick_check_stops_bmp[c] & (1u << form))) continue;
+        if (stops.first > 0xFF) stops.first = c;
+        stops.span = c - stops.first;
+    }
+    return stops;
+}
+inline constexpr Latin1Stops LATIN1_STOPS[] = {latin1_stops(0), latin1_stops(1), latin1_stops(2), latin1_stops(3)};
+
+// Per form, the quick-check bound within the BMP.
+constexpr uint32_t bmp_bound(int form) { return std::min<uint32_t>(QUICK_CHECK_YES_BELOW[form], 0xFFFF); }
+inline constexpr uint32_t YES_BELOW_BMP[] = {bmp_bound(0), bmp_bound(1), bmp_bound(2), bmp_bound(3)};
+
+// Characters tested together by passing_prefix.
+template <typename Char>
+inline constexpr Py_ssize_t GROUP = sizeof(Char) == 1 ? 16 : sizeof(Char) == 2 ? 8 : 4;
+
+// How many of the GROUP characters at text pass the form's quick check with class 0, for
+// certain, before the first one that may stop the scan: GROUP when they all do, with one
+// branch for the group. Latin-1 text finds its first stop exactly; for other text the
+// answer is all or nothing.
+template <typename Char>
+Py_ssize_t passing_prefix(const Char *text, int form, uint16_t fails) {
+    const unsigned form_bit = 1u << form;
+    if constexpr (sizeof(Char) == 1) {
+        const Latin1Stops stops = LATIN1_STOPS[form];
+        if (stops.first > 0xFF) return GROUP<Char>;
+#ifdef __SSE2__
+        // Sixteen bytes at once: none may lie in the interval of stopping characters.
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+        const __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(stops.first)));
+        const __m128i above = _mm_subs_epu8(offset, _mm_set1_epi8(static_cast<char>(stops.span)));
+        // A byte at or below the span is inside the interval: subtracting leaves 0 there.
+        const unsigned inside = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(above, _mm_setzero_si128())));
+        return inside == 0 ? GROUP<Char> : __builtin_ctz(inside);
+#else
+        Py_ssize_t k = 0;
+        while (k < GROUP<Char> && !(quick_check_stops_bmp[text[k]] & form_bit)) ++k;
+        return k;
+#endif
+    } else if constexpr (sizeof(Char) == 2) {
+#ifdef __SSE2__
+        // Eight units at once: all below the form's bound pass without a lookup.
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+        const __m128i above = _mm_subs_epu16(units, _mm_set1_epi16(static_cast<short>(YES_BELOW_BMP[form] - 1)));
+        const unsigned below = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())));
+        if (below == 0xFFFF) return GROUP<Char>;
+#endif
+        unsigned any = 0;
+        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= quick_check_stops_bmp[text[k]];
+        return any & form_bit ? 0 : GROUP<Char>;
+    } else {
+        bool any = false;
+        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= stops_scan(text[k], form_bit, fails);
+        return any ? 0 : GROUP<Char>;
+    }
+}
+
+// After a group without a passing prefix, the characters looked at one by one: Latin-1
+// text knows its stops exactly, so one; other text the whole group.
+template <typename Char>
+inline constexpr Py_ssize_t ONE_BY_ONE = sizeof(Char) == 1 ? 1 : GROUP<Char>;
+
+// The quick check over one storage kind from position i, which starts a segment (see
+// below): returns the position of the first character that fails it, or n. `boundary` is
+// left at the last position before that which starts a segment. Groups of characters
+// that all pass with class 0 take one test; the characters of any other group are looked
+// at one by one, through their derived information where they stop the scan.
+template <typename Char>
+Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint16_t fails,
+                         Py_ssize_t &boundary) {
+    const unsigned form_bit = 1u << form;
+    unsigned last_class = 0;
+    boundary = i;
+    while (i < n) {
+        if (n - i >= GROUP<Char>) {
+            if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
+                i += passing;
+                boundary = i - 1;
+                last_class = 0;
+                continue;
+            }
+        }
+        for (const Py_ssize_t end = std::min(n, i + ONE_BY_ONE<Char>); i < end; ++i) {
+            const uint32_t c = text[i];
+            if (!stops_scan(c, form_bit, fails)) {
+                boundary = i;
+                last_class = 0;
+                continue;
+            }
+            // It stops the scan, so it fails or its class is not 0.
+            const uint16_t info = info_of(c);
+            if (info & fails) return i;
+            const unsigned cls = info & INFO_COMBINING;
+            if (last_class > cls) return i;
+            last_class = cls;
+        }
+    }
+    return n;
+}
+
+// Whether c starts a segment in the form: it passes the quick check with class 0.
+// Nothing before such a character reorders or composes with it, and its own mapping
+// starts with a starter that composes with nothing before it either, so the text before
+// it and the text from it on are normalized each on their own.
+inline bool starts_segment(uint32_t c, int form, uint16_t fails) {
+    return !stops_scan(c, 1u << form, fails);
+}
+
+}  // namespace charlore::normalization
