@@ -103,7 +103,7 @@ uint16_t alias_index(const std::vector<std::pair<std::string, std::string>> &ali
 }
 
 void write_names(HeaderWriter &out, const std::string &name, const std::vector<std::string> &names) {
-    out.text("static constexpr const char *" + name + "[" + std::to_string(names.size()) + "] = {");
+    out.text("inline constexpr const char *" + name + "[" + std::to_string(names.size()) + "] = {");
     for (size_t i = 0; i < names.size(); ++i) out.text(std::string(i % 6 == 0 ? "\n   " : "") + " " + string_literal(names[i]) + ",");
     out.text("\n};\n\n");
 }
@@ -193,7 +193,7 @@ Output build_properties_tables(Context &context) {
     out.array(unsigned_type_for(scripts.size()), "script_extension_members", set_members);
 
     out.text("// script, script extension list, block, age\n");
-    out.text("static constexpr CharacterRecord character_records[" + std::to_string(records.records().size()) + "] = {\n");
+    out.text("inline constexpr CharacterRecord character_records[" + std::to_string(records.records().size()) + "] = {\n");
     std::string line;
     for (const CharacterRecord &r : records.records()) {
         std::string entry = "{" + std::to_string(std::get<0>(r)) + ", " + std::to_string(std::get<1>(r)) + ", " +

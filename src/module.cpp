@@ -12,6 +12,7 @@
 #include "charlore.h"
 #include "database.h"
 #include "names.h"
+#include "is_normalized.h"
 #include "normalize.h"
 #include "properties/queries.h"
 #include "segmentation/queries.h"
@@ -181,6 +182,10 @@ PyDoc_STRVAR(normalize_doc,
     "normalize($self, form, unistr, /)\n--\n\n"
     "Return the normal form 'form' for the Unicode string unistr.\n\n"
     "Valid values for form are 'NFC', 'NFKC', 'NFD', and 'NFKD'.");
+PyDoc_STRVAR(is_normalized_doc,
+    "is_normalized($self, form, unistr, /)\n--\n\n"
+    "Return whether the Unicode string unistr is in the normal form 'form'.\n\n"
+    "Valid values for form are 'NFC', 'NFKC', 'NFD', and 'NFKD'.");
 
 PyMethodDef methods[] = {
     {"decimal", query_decimal, METH_VARARGS, decimal_doc},
@@ -195,6 +200,7 @@ PyMethodDef methods[] = {
     {"name", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(query_name)), METH_FASTCALL, name_doc},
     {"lookup", query_lookup, METH_O, lookup_doc},
     {"normalize", query_normalize, METH_VARARGS, normalize_doc},
+    {"is_normalized", query_is_normalized, METH_VARARGS, is_normalized_doc},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -90,6 +90,9 @@ CASES = [
     ("normalize", ("NFC", "")),
     ("normalize", ("bogus", "")),
     ("normalize", ("nfc", "a")),
+    *[("is_normalized", (form, text)) for form in ("NFC", "NFKD") for text in (COMPOSABLE, LONG_MARK_RUN, "plain", "")],
+    ("is_normalized", ("nfc", "a")),
+    ("is_normalized", ("NFC", 1)),
     ("normalize", ("NFC", b"a")),
     ("normalize", ("NFC",)),
 ]

@@ -7,7 +7,8 @@ import pytest
 import charlore
 
 QUERY_ORDER = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
-               "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
+               "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize",
+               "is_normalized"]
 # Module functions of the current database alone, after the shared queries.
 SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "line_breaks", "width"]
 PROPERTY_ORDER = ["script", "script_extensions", "block", "age"]
@@ -56,6 +57,9 @@ DOCSTRINGS = {
     "normalize": "normalize($self, form, unistr, /)\n--\n\n"
                  "Return the normal form 'form' for the Unicode string unistr.\n\n"
                  "Valid values for form are 'NFC', 'NFKC', 'NFD', and 'NFKD'.",
+    "is_normalized": "is_normalized($self, form, unistr, /)\n--\n\n"
+                     "Return whether the Unicode string unistr is in the normal form 'form'.\n\n"
+                     "Valid values for form are 'NFC', 'NFKC', 'NFD', and 'NFKD'.",
 }
 
 

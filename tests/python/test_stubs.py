@@ -13,7 +13,8 @@ import charlore
 SOURCE_STUB = pathlib.Path(__file__).resolve().parents[2] / "src" / "charlore.pyi"
 INSTALLED_STUB = pathlib.Path(charlore.__file__).with_name("charlore.pyi")
 QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
-           "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
+           "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize",
+               "is_normalized"]
 # Queries of the current database alone: module functions only.
 MODULE_QUERIES = ["graphemes", "words", "sentences", "line_breaks", "width",
                   "script", "script_extensions", "block", "age"]
@@ -121,6 +122,7 @@ CALLS = [
     ("name", ("A",)), ("name", ("\u0000", None)), ("name", ("A", None)),
     ("lookup", ("SPACE",)), ("lookup", (b"SPACE",)),
     ("decomposition", ("\u00c0",)), ("normalize", ("NFKD", "\ufb01")),
+    ("is_normalized", ("NFC", "e\u0301")), ("is_normalized", ("NFD", "")),
 ]
 MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("words", ("Hi there",)),
                 ("sentences", ("Hi. There.",)), ("line_breaks", ("a b\n",)), ("width", ("\u65e5",)),
