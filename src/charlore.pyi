@@ -1,6 +1,7 @@
 # Types of the charlore extension module: the twelve queries (each both a module
 # function answering from the current database and a method of UCD objects), the
-# version string, the UCD type and its one instance ucd_3_2_0.
+# functions of the module alone, the version string, the UCD type and its one instance
+# ucd_3_2_0.
 from typing import Final, Literal, TypeAlias, TypeVar, final, overload
 
 _T = TypeVar("_T")
@@ -33,6 +34,7 @@ def name(chr: str, /) -> str: ...
 def name(chr: str, default: _T, /) -> str | _T: ...
 def lookup(name: str | bytes, /) -> str: ...
 def normalize(form: _NormalizationForm, unistr: str, /) -> str: ...
+def search(words: str, /) -> list[str]: ...
 
 @final
 class UCD:

@@ -94,12 +94,28 @@ CASES = [
     ("normalize", ("NFC",)),
 ]
 
+# Calls of the functions of the module alone (the UCD type has no such methods).
+MODULE_CASES = [
+    ("search", ("hangul syllable gag",)),
+    ("search", ("Leftwards Arrow With Hook",)),
+    ("search", ("cjk unified ideograph-4e00",)),
+    ("search", ("null",)),
+    ("search", ("keycap digit zero",)),
+    ("search", ("no such word",)),
+    ("search", ("latin \u00e9",)),
+    ("search", ("",)),
+    ("search", (b"arrow",)),
+]
+
 
 def bound_cases():
-    """(test id, function bound to its database object, arguments) for every case on both."""
+    """(test id, function bound to its database object, arguments) for every case on both,
+    and for the module's own functions."""
     for db_name, db in DATABASES.items():
         for index, (query, arguments) in enumerate(CASES):
             yield f"{db_name}-{query}-{index}", getattr(db, query), arguments
+    for index, (query, arguments) in enumerate(MODULE_CASES):
+        yield f"module-{query}-{index}", getattr(charlore, query), arguments
 
 
 def outcome(function, arguments):

@@ -6,7 +6,7 @@ memory or references behind. Where the answer is an exception, the interpreter m
 to raise it without its message (it could not allocate the text); that counts as right."""
 import pytest
 
-from query_cases import CASES, DATABASES, LONG_MARK_RUN, outcome, settled_deltas
+from query_cases import CASES, DATABASES, LONG_MARK_RUN, MODULE_CASES, outcome, settled_deltas
 
 _testcapi = pytest.importorskip("_testcapi")
 
@@ -59,9 +59,12 @@ def sweep(function, arguments):
     return k, wrong
 
 
-@pytest.mark.parametrize("db_name", DATABASES)
-@pytest.mark.parametrize("query, arguments", CASES + EXTRA_CASES,
-                         ids=[f"{q}-{i}" for i, (q, _) in enumerate(CASES + EXTRA_CASES)])
+SHARED = [(db_name, query, arguments) for db_name in DATABASES for query, arguments in CASES + EXTRA_CASES]
+MODULE_ONLY = [("module", query, arguments) for query, arguments in MODULE_CASES]
+
+
+@pytest.mark.parametrize("db_name, query, arguments", SHARED + MODULE_ONLY,
+                         ids=[f"{d}-{q}-{i}" for i, (d, q, _) in enumerate(SHARED + MODULE_ONLY)])
 def test_allocation_failure_at_every_step(db_name, query, arguments):
     function = getattr(DATABASES[db_name], query)
     results = [None]

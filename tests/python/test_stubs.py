@@ -14,6 +14,8 @@ SOURCE_STUB = pathlib.Path(__file__).resolve().parents[2] / "src" / "charlore.py
 INSTALLED_STUB = pathlib.Path(charlore.__file__).with_name("charlore.pyi")
 QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
            "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
+# Functions of the module that the UCD type does not have.
+MODULE_FUNCTIONS = ["search"]
 
 
 def load_stub(path):
@@ -76,8 +78,11 @@ def test_stub_names_exactly_the_public_attributes():
     assert public == {name for name in vars(charlore) if not name.startswith("_")}
 
 
-@pytest.mark.parametrize("query", QUERIES)
-@pytest.mark.parametrize("owner", ["module", "UCD"])
+OWNED = [(owner, query) for query in QUERIES for owner in ("module", "UCD")] + [
+    ("module", function) for function in MODULE_FUNCTIONS]
+
+
+@pytest.mark.parametrize("owner, query", OWNED)
 def test_signatures_agree(query, owner):
     runtime = getattr(charlore if owner == "module" else charlore.UCD, query)
     names, required = text_signature(runtime)
@@ -87,8 +92,7 @@ def test_signatures_agree(query, owner):
     assert stub_arities(owner, query) == [names[:count] for count in range(required, len(names) + 1)]
 
 
-@pytest.mark.parametrize("query", QUERIES)
-@pytest.mark.parametrize("owner", ["module", "UCD"])
+@pytest.mark.parametrize("owner, query", OWNED)
 def test_annotations_resolve(query, owner):
     for variant in stub_variants(owner, query):
         assert "return" in typing.get_type_hints(variant)
@@ -117,6 +121,7 @@ CALLS = [
     ("lookup", ("SPACE",)), ("lookup", (b"SPACE",)),
     ("decomposition", ("\u00c0",)), ("normalize", ("NFKD", "\ufb01")),
 ]
+MODULE_CALLS = [("search", ("arrow",)), ("search", ("no such word",))]
 
 
 def result_matches(query, arguments, database):
@@ -126,6 +131,9 @@ def result_matches(query, arguments, database):
         if len(inspect.signature(variant).parameters) == len(arguments):
             expected = typing.get_type_hints(variant)["return"]
     result = getattr(database, query)(*arguments)
+    if typing.get_origin(expected) is list:
+        item, = typing.get_args(expected)
+        return isinstance(result, list) and all(isinstance(element, item) for element in result)
     allowed = tuple(t for t in typing.get_args(expected) if isinstance(t, type)) or (expected,)
     return isinstance(result, allowed) or (len(arguments) == 2 and result is arguments[1])
 
@@ -133,3 +141,8 @@ def result_matches(query, arguments, database):
 @pytest.mark.parametrize("query, arguments", CALLS)
 def test_results_have_the_stub_types(database, query, arguments):
     assert result_matches(query, arguments, database)
+
+
+@pytest.mark.parametrize("query, arguments", MODULE_CALLS)
+def test_module_function_results_have_the_stub_types(query, arguments):
+    assert result_matches(query, arguments, charlore)
