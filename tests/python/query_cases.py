@@ -94,8 +94,21 @@ CASES = [
     ("normalize", ("NFC",)),
 ]
 
-# Calls of the functions of the module alone (the UCD type has no such methods).
+# Text with every kind of cluster, in the three storage widths of str.
+SEGMENTED_TEXT = ("Hello, world. A\u0301b \u0915\u094d\u0937 \r\n\ud800"
+                  "\U0001f468\u200d\U0001f469\u200d\U0001f467 \U0001f1eb\U0001f1f7\u65e5\u672c")
+
+# Queries of the module alone (the current database).
 MODULE_CASES = [
+    *[(query, (text,)) for query in ("graphemes", "words", "sentences", "line_breaks", "width")
+      for text in (SEGMENTED_TEXT, SEGMENTED_TEXT * 20, "caf\u00e9 \x00", "\u65e5 \u0301", "", "\udfff")],
+    ("graphemes", (b"a",)),
+    ("words", (1,)),
+    ("sentences", ("a", "b")),
+    ("line_breaks", ([],)),
+    ("graphemes", ()),
+    ("width", (None,)),
+    ("width", ("a", "b")),
     ("search", ("hangul syllable gag",)),
     ("search", ("Leftwards Arrow With Hook",)),
     ("search", ("cjk unified ideograph-4e00",)),
@@ -110,7 +123,7 @@ MODULE_CASES = [
 
 def bound_cases():
     """(test id, function bound to its database object, arguments) for every case on both,
-    and for the module's own functions."""
+    and the module's own cases on the module."""
     for db_name, db in DATABASES.items():
         for index, (query, arguments) in enumerate(CASES):
             yield f"{db_name}-{query}-{index}", getattr(db, query), arguments

@@ -1,6 +1,5 @@
-"""Eight threads running one mixed stream of all queries on both database objects (and of
-the module's own functions), each in its own order and many times over, get exactly the
-answers of a single thread."""
+"""Eight threads running one mixed stream of all queries on both database objects, each
+in its own order and many times over, get exactly the answers of a single thread."""
 import random
 import sys
 import threading
@@ -8,6 +7,7 @@ import threading
 import pytest
 
 import charlore
+
 from query_cases import CASES, DATABASES, MODULE_CASES, outcome
 
 THREADS = 8
