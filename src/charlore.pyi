@@ -1,6 +1,7 @@
 # Types of the charlore extension module: the twelve queries (each both a module
 # function answering from the current database and a method of UCD objects), the
-# version string, the UCD type and its one instance ucd_3_2_0.
+# functions of the module alone, the version string, the UCD type and its one instance
+# ucd_3_2_0.
 from typing import Final, Literal, TypeAlias, TypeVar, final, overload
 
 _T = TypeVar("_T")
@@ -43,6 +44,7 @@ def script(chr: str, /) -> str: ...
 def script_extensions(chr: str, /) -> tuple[str, ...]: ...
 def block(chr: str, /) -> str: ...
 def age(chr: str, /) -> str: ...
+def search(words: str, /) -> list[str]: ...
 
 @final
 class UCD:

@@ -204,6 +204,20 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+PyDoc_STRVAR(search_doc,
+    "search($module, words, /)\n--\n\n"
+    "Find characters by words of their names.\n\n"
+    "Returns, as a list of strings, every character whose name holds each of the\n"
+    "whitespace-separated words as a whole word (ASCII letter case ignored), in code\n"
+    "point order, then the characters found by a name alias and the named sequences.\n"
+    "ValueError is raised when words holds no word.");
+
+// Functions of the module alone: they answer from the current database only.
+PyMethodDef module_functions[] = {
+    {"search", query_search, METH_O, search_doc},
+    {nullptr, nullptr, 0, nullptr},
+};
+
 PyMemberDef members[] = {
     {"unidata_version", Py_T_STRING, offsetof(UCDObject, version_name), Py_READONLY, nullptr},
     {nullptr, 0, 0, 0, nullptr},
@@ -262,7 +276,8 @@ extern "C" CHARLORE_API PyObject *PyInit_charlore(void) {
 #endif
     // A module that lacks one of its attributes would be a broken import: fail instead.
     if (PyModule_AddFunctions(module, segmentation::segmentation_methods) < 0 ||
-        PyModule_AddFunctions(module, properties::property_methods) < 0 || create_value_strings() < 0 ||
+        PyModule_AddFunctions(module, properties::property_methods) < 0 ||
+        PyModule_AddFunctions(module, module_functions) < 0 || create_value_strings() < 0 ||
         properties::create_property_strings() < 0 ||
         PyModule_AddStringConstant(module, "unidata_version", "18.0.0") < 0 ||
         PyModule_AddObjectRef(module, "UCD", reinterpret_cast<PyObject *>(&UCD_Type)) < 0 ||

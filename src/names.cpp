@@ -1,6 +1,6 @@
 // Character names: the name of a code point (stored names and derived names of Hangul
 // syllables and ideograph ranges), the name query, and lookup of a character, alias or
-// named sequence by name.
+// named sequence by name. Owns the name tables; the search reads them through name_tables.
 #define PY_SSIZE_T_CLEAN
 #include "names.h"
 
@@ -53,14 +53,6 @@ int algorithmic_name_kind(uint32_t cp) {
     return -1;
 }
 
-void hangul_syllable_name(uint32_t cp, char *buffer) {
-    uint32_t s = cp - HANGUL_BASE;
-    size_t length = append_name_text(buffer, 0, algorithmic_name_prefixes[HANGUL_KIND]);
-    length = append_name_text(buffer, length, hangul_jamo_names[s / SYLLABLES_PER_LEADING].leading);
-    length = append_name_text(buffer, length, hangul_jamo_names[s % SYLLABLES_PER_LEADING / TRAILING_PER_VOWEL].vowel);
-    append_name_text(buffer, length, hangul_jamo_names[s % TRAILING_PER_VOWEL].trailing);
-}
-
 unsigned char upper(char c) { return _Py_ctype_toupper[static_cast<unsigned char>(c)]; }
 
 // The name hash of the argument's bytes, compared without regard to ASCII letter case.
@@ -87,8 +79,8 @@ PyObject *undefined_name(const char *name, size_t size) {
     return nullptr;
 }
 
-// The hexadecimal part of a derived ideograph name: 4 to 6 digits without a leading
-// zero, below 0x110000; 0xFFFFFFFF when it is none of that.
+}  // namespace
+
 uint32_t parse_code_point(const char *digits, size_t size) {
     constexpr uint32_t REJECTED = 0xFFFFFFFF;
     if (size < 4 || size > 6 || digits[0] == '0') return REJECTED;
@@ -101,6 +93,29 @@ uint32_t parse_code_point(const char *digits, size_t size) {
     }
     return value < 0x110000 ? value : REJECTED;
 }
+
+void hangul_syllable_name(uint32_t cp, char *buffer) {
+    uint32_t s = cp - HANGUL_BASE;
+    size_t length = append_name_text(buffer, 0, algorithmic_name_prefixes[HANGUL_KIND]);
+    length = append_name_text(buffer, length, hangul_jamo_names[s / SYLLABLES_PER_LEADING].leading);
+    length = append_name_text(buffer, length, hangul_jamo_names[s % SYLLABLES_PER_LEADING / TRAILING_PER_VOWEL].vowel);
+    append_name_text(buffer, length, hangul_jamo_names[s % TRAILING_PER_VOWEL].trailing);
+}
+
+const NameTables name_tables = {
+    stored_names,
+    name_phrase_stage1,
+    name_phrase_stage2,
+    algorithmic_name_ranges,
+    std::size(algorithmic_name_ranges),
+    static_cast<uint32_t>(std::size(name_word_offsets)),
+    alias_targets,
+    ALIAS_COUNT,
+    named_sequence_table,
+    NAMED_SEQUENCE_COUNT,
+};
+
+namespace {
 
 // Index of the longest entry of a jamo column that the name continues with at
 // `position`, or -1; the column's cell is selected by `cell`.

@@ -1,5 +1,6 @@
-"""The command line: reads the text (arguments, standard input or character names),
-normalizes it if asked, and prints its characters' properties. Every failure the user can
+"""The command line: reads the text (arguments, standard input or character names), or
+finds the characters by words of their names or by a range of code points, normalizes
+the text if asked, and prints its characters' properties. Every failure the user can
 cause ends with one line on standard error and a non-zero exit status."""
 import argparse
 import json
@@ -16,10 +17,16 @@ EXIT_FAILURE = 1
 EXIT_USAGE = 2
 EXIT_INTERRUPTED = 130
 
+DEFAULT_SEARCH_LIMIT = 100
+
 
 class CommandError(Exception):
     """A failure that ends the command; its text is the one line shown to the user, or
     None when there is nothing to say."""
+
+
+class UsageError(CommandError):
+    """A wrong option or value found after the arguments were parsed."""
 
 
 class _Parser(argparse.ArgumentParser):
@@ -47,13 +54,53 @@ def _parser():
                         help="the text to describe; several are joined with single spaces")
     parser.add_argument("--form", choices=FORMS,
                         help="describe the text after normalizing it to this form")
-    parser.add_argument("--lookup", action="store_true",
-                        help="take the arguments as character names (aliases and named "
-                             "sequences included, letter case ignored)")
+    selection = parser.add_mutually_exclusive_group()
+    selection.add_argument("--lookup", action="store_true",
+                           help="take the arguments as character names (aliases and named "
+                                "sequences included, letter case ignored)")
+    selection.add_argument("--search", action="store_true",
+                           help="take the arguments as words of names and describe every "
+                                "character whose name holds them all as whole words")
+    selection.add_argument("--range", type=_code_point_range, metavar="FIRST-LAST",
+                           help="describe every code point from FIRST to LAST (hexadecimal)")
+    parser.add_argument("--limit", type=_limit, metavar="N",
+                        help=f"show at most N rows (default {DEFAULT_SEARCH_LIMIT} with --search, "
+                             "no limit otherwise)")
     parser.add_argument("--ucd", choices=tuple(_databases()), default=charlore.unidata_version,
                         help="answer as of this version of the database (default %(default)s)")
     parser.add_argument("--json", action="store_true", help="print one JSON document")
     return parser
+
+
+def _code_point(text):
+    digits = text[2:] if text[:2] in ("U+", "u+") else text
+    if not 1 <= len(digits) <= 6 or any(c not in "0123456789abcdefABCDEF" for c in digits):
+        raise ValueError(text)
+    cp = int(digits, 16)
+    if cp > 0x10FFFF:
+        raise ValueError(text)
+    return cp
+
+
+def _code_point_range(text):
+    """FIRST-LAST in hexadecimal (each optionally written U+XXXX) as (first, last)."""
+    first, dash, last = text.partition("-")
+    try:
+        if not dash:
+            raise ValueError(text)
+        first, last = _code_point(first), _code_point(last)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"invalid range {text!r}: expected FIRST-LAST in hexadecimal, "
+                                         f"up to 10FFFF") from None
+    if first > last:
+        raise argparse.ArgumentTypeError(f"invalid range {text!r}: FIRST is above LAST")
+    return first, last
+
+
+def _limit(text):
+    if not text.isascii() or not text.isdigit() or int(text) == 0:
+        raise argparse.ArgumentTypeError(f"invalid limit {text!r}: expected a positive whole number")
+    return int(text)
 
 
 def _argument_text(index, argument):
@@ -95,11 +142,67 @@ def _look_up(database, names):
     return found
 
 
+def _check_combinations(arguments):
+    if arguments.range is not None and arguments.text:
+        raise UsageError("--range takes no TEXT arguments")
+    if arguments.form and (arguments.search or arguments.range is not None):
+        raise UsageError("--form applies to a text, not to --search or --range")
+    if arguments.search and arguments.ucd != charlore.unidata_version:
+        raise UsageError(f"--search answers from the current database ({charlore.unidata_version}) only")
+
+
+def _distinct_characters(found):
+    """The characters of the found strings, each once, in the order they first appear."""
+    seen = {}
+    for text in found:
+        for ch in text:
+            seen.setdefault(ch, None)
+    return list(seen)
+
+
+def _limited(database, document, characters, limit):
+    """Fills in the rows of at most `limit` of the characters and how many are left out."""
+    shown = characters if limit is None else characters[:limit]
+    document["characters"] = [properties(database, ch) for ch in shown]
+    document["more"] = len(characters) - len(shown)
+    return document
+
+
+def _search_document(database, given, limit):
+    words = " ".join(given) if given else _standard_input()
+    try:
+        found = charlore.search(words)
+    except ValueError:
+        raise UsageError("no words to search for") from None
+    if not found:
+        raise CommandError(f"no character name holds the words '{escape(' '.join(words.split()))}'")
+    document = {"unidata_version": database.unidata_version, "search": words}
+    return _limited(database, document, _distinct_characters(found), limit)
+
+
+def _range_document(database, code_points, limit):
+    first, last = code_points
+    document = {"unidata_version": database.unidata_version,
+                "range": {"first": f"U+{first:04X}", "last": f"U+{last:04X}"}}
+    # Only the rows shown are made, so that a range of the whole code space stays cheap.
+    end = last + 1 if limit is None else min(last + 1, first + limit)
+    document["characters"] = [properties(database, chr(cp)) for cp in range(first, end)]
+    document["more"] = last + 1 - end
+    return document
+
+
 def _document(arguments):
     """Everything to show, as plain data: the text described and its rows, plus the
-    names looked up and the form applied when asked for."""
+    names looked up and the form applied when asked for; or the rows of the characters
+    found by a search or in a range, with the number of rows left out."""
+    _check_combinations(arguments)
     database = _databases()[arguments.ucd]
     given = [_argument_text(i, a) for i, a in enumerate(arguments.text, start=1)]
+    if arguments.search:
+        limit = DEFAULT_SEARCH_LIMIT if arguments.limit is None else arguments.limit
+        return _search_document(database, given, limit)
+    if arguments.range is not None:
+        return _range_document(database, arguments.range, arguments.limit)
     document = {"unidata_version": database.unidata_version}
     if arguments.lookup:
         names = given or [line.strip() for line in _standard_input().splitlines() if line.strip()]
@@ -113,8 +216,10 @@ def _document(arguments):
         document["form"] = arguments.form
         text = database.normalize(arguments.form, text)
     document["text"] = text
-    document["characters"] = [properties(database, ch) for ch in text]
-    return document
+    if arguments.limit is None:
+        document["characters"] = [properties(database, ch) for ch in text]
+        return document
+    return _limited(database, document, list(text), arguments.limit)
 
 
 def _text_lines(document):
@@ -126,6 +231,8 @@ def _text_lines(document):
         lines.append("")
     if document["characters"]:
         lines.extend(render_table(document["characters"]))
+    if document.get("more"):
+        lines.append(f"{document['more']} more (see --limit)")
     return lines
 
 
@@ -160,7 +267,7 @@ def main(argv=None):
     except CommandError as error:
         if error.args[0] is not None:
             print(f"charlore: {error}", file=sys.stderr)
-        return EXIT_FAILURE
+        return EXIT_USAGE if isinstance(error, UsageError) else EXIT_FAILURE
     except KeyboardInterrupt:
         return EXIT_INTERRUPTED
     return 0

@@ -118,6 +118,15 @@ MODULE_CASES = [
     ("script_extensions", (65,)),
     ("block", ()),
     ("age", ("a", "b")),
+    ("search", ("hangul syllable gag",)),
+    ("search", ("Leftwards Arrow With Hook",)),
+    ("search", ("cjk unified ideograph-4e00",)),
+    ("search", ("null",)),
+    ("search", ("keycap digit zero",)),
+    ("search", ("no such word",)),
+    ("search", ("latin \u00e9",)),
+    ("search", ("",)),
+    ("search", (b"arrow",)),
 ]
 
 

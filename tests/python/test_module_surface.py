@@ -12,6 +12,12 @@ QUERY_ORDER = ["decimal", "digit", "numeric", "category", "bidirectional", "comb
 # Module functions of the current database alone, after the shared queries.
 SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "line_breaks", "width"]
 PROPERTY_ORDER = ["script", "script_extensions", "block", "age"]
+SEARCH_DOC = ("search($module, words, /)\n--\n\n"
+              "Find characters by words of their names.\n\n"
+              "Returns, as a list of strings, every character whose name holds each of the\n"
+              "whitespace-separated words as a whole word (ASCII letter case ignored), in code\n"
+              "point order, then the characters found by a name alias and the named sequences.\n"
+              "ValueError is raised when words holds no word.")
 
 DOCSTRINGS = {
     "decimal": "decimal($self, chr, default=<unrepresentable>, /)\n--\n\n"
@@ -83,7 +89,15 @@ def test_module_docstring():
 
 def test_module_attribute_order():
     names = [n for n in vars(charlore) if not n.startswith("__")]
-    assert names == QUERY_ORDER + SEGMENTATION_ORDER + PROPERTY_ORDER + ["unidata_version", "UCD", "ucd_3_2_0"]
+    assert names == QUERY_ORDER + SEGMENTATION_ORDER + PROPERTY_ORDER + ["search", "unidata_version", "UCD", "ucd_3_2_0"]
+
+
+def test_search_docstring_and_signature():
+    signature, doc = SEARCH_DOC.split("\n--\n\n", 1)
+    assert charlore.search.__doc__ == doc
+    assert charlore.search.__text_signature__ == signature[len("search"):]
+    assert [p.name for p in inspect.signature(charlore.search).parameters.values()] == ["words"]
+    assert not hasattr(charlore.UCD, "search")
 
 
 def test_ucd_type_cannot_be_instantiated_or_subclassed():
