@@ -46,9 +46,15 @@ struct Output {
 // packed as the property records store them (2 bits each: NFD, NFKD, NFC, NFKC).
 std::vector<uint8_t> read_quick_checks(const std::filesystem::path &path);
 
+// East_Asian_Width of every code point from an EastAsianWidth.txt, as indices into
+// EAST_ASIAN_WIDTH_VALUES; unlisted ideograph blocks default to W.
+extern const std::vector<std::string> EAST_ASIAN_WIDTH_VALUES;
+std::vector<uint8_t> read_east_asian_widths(const std::filesystem::path &path);
+
 Output build_database_tables(Context &context);
 Output build_ctype_tables(Context &context);
 Output build_normalize_tables(Context &context);
 Output build_names_tables(Context &context);
+Output build_segmentation_tables(Context &context);
 
 }  // namespace gen

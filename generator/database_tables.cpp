@@ -19,7 +19,7 @@ const std::vector<std::string> CATEGORY_NAMES = {
 const std::vector<std::string> BIDIRECTIONAL_NAMES = {
     "",   "L",  "LRE", "LRO", "R",  "AL", "RLE", "RLO", "PDF", "EN",  "ES",  "ET",
     "AN", "CS", "NSM", "BN",  "B",  "S",  "WS",  "ON",  "LRI", "RLI", "FSI", "PDI"};
-const std::vector<std::string> EAST_ASIAN_WIDTH_NAMES = {"N", "H", "W", "Na", "A", "F"};
+const std::vector<std::string> &EAST_ASIAN_WIDTH_NAMES = EAST_ASIAN_WIDTH_VALUES;
 
 // Unlisted code points in these ranges default to width W.
 constexpr CodePointRange WIDE_DEFAULTS[] = {
@@ -34,8 +34,12 @@ uint8_t name_index(const std::vector<std::string> &names, const std::string &nam
     return static_cast<uint8_t>(it - names.begin());
 }
 
+}  // namespace
+
+const std::vector<std::string> EAST_ASIAN_WIDTH_VALUES = {"N", "H", "W", "Na", "A", "F"};
+
 // East_Asian_Width of every code point from an EastAsianWidth.txt.
-std::vector<uint8_t> read_widths(const std::filesystem::path &path) {
+std::vector<uint8_t> read_east_asian_widths(const std::filesystem::path &path) {
     std::vector<uint8_t> widths(CODE_POINTS, 0);
     for (const CodePointRange &r : WIDE_DEFAULTS)
         std::fill(widths.begin() + r.first, widths.begin() + r.last + 1, uint8_t{2});
@@ -48,8 +52,6 @@ std::vector<uint8_t> read_widths(const std::filesystem::path &path) {
     }
     return widths;
 }
-
-}  // namespace
 
 // The four quick-check values of every code point, packed as stored in the records.
 std::vector<uint8_t> read_quick_checks(const std::filesystem::path &path) {
@@ -77,7 +79,7 @@ using PropertyRecord = std::array<uint8_t, 6>;  // category, combining, bidi, mi
 
 std::vector<PropertyRecord> current_properties(Context &context) {
     const UnicodeData &data = context.current();
-    std::vector<uint8_t> widths = read_widths(context.current_file("EastAsianWidth.txt"));
+    std::vector<uint8_t> widths = read_east_asian_widths(context.current_file("EastAsianWidth.txt"));
     std::vector<uint8_t> checks = read_quick_checks(context.current_file("DerivedNormalizationProps.txt"));
     std::vector<PropertyRecord> properties(CODE_POINTS);
     for (uint32_t cp = 0; cp < CODE_POINTS; ++cp) {
@@ -122,7 +124,7 @@ OldVersionTables old_version_tables(Context &context, const std::vector<Property
     const UnicodeData &now = context.current();
     const UnicodeData &old = context.v320();
     const std::vector<double> &numeric_now = context.current_numeric();
-    std::vector<uint8_t> old_widths = read_widths(context.v320_file("EastAsianWidth.txt"));
+    std::vector<uint8_t> old_widths = read_east_asian_widths(context.v320_file("EastAsianWidth.txt"));
     std::map<uint32_t, double> unihan_changes = read_unihan_changes(context.own_file("unihan-numeric-3.2.0.txt"));
 
     OldVersionTables tables;

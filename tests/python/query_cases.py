@@ -94,12 +94,32 @@ CASES = [
     ("normalize", ("NFC",)),
 ]
 
+# Text with every kind of cluster, in the three storage widths of str.
+SEGMENTED_TEXT = ("Hello, world. A\u0301b \u0915\u094d\u0937 \r\n\ud800"
+                  "\U0001f468\u200d\U0001f469\u200d\U0001f467 \U0001f1eb\U0001f1f7\u65e5\u672c")
+
+# Queries of the module alone (the current database).
+MODULE_CASES = [
+    *[(query, (text,)) for query in ("graphemes", "words", "sentences", "line_breaks", "width")
+      for text in (SEGMENTED_TEXT, SEGMENTED_TEXT * 20, "caf\u00e9 \x00", "\u65e5 \u0301", "", "\udfff")],
+    ("graphemes", (b"a",)),
+    ("words", (1,)),
+    ("sentences", ("a", "b")),
+    ("line_breaks", ([],)),
+    ("graphemes", ()),
+    ("width", (None,)),
+    ("width", ("a", "b")),
+]
+
 
 def bound_cases():
-    """(test id, function bound to its database object, arguments) for every case on both."""
+    """(test id, function bound to its database object, arguments) for every case on both,
+    and the module's own cases on the module."""
     for db_name, db in DATABASES.items():
         for index, (query, arguments) in enumerate(CASES):
             yield f"{db_name}-{query}-{index}", getattr(db, query), arguments
+    for index, (query, arguments) in enumerate(MODULE_CASES):
+        yield f"module-{query}-{index}", getattr(charlore, query), arguments
 
 
 def outcome(function, arguments):

@@ -8,6 +8,8 @@ import charlore
 
 QUERY_ORDER = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
                "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
+# Module functions of the current database alone, after the shared queries.
+SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "line_breaks", "width"]
 
 DOCSTRINGS = {
     "decimal": "decimal($self, chr, default=<unrepresentable>, /)\n--\n\n"
@@ -76,7 +78,7 @@ def test_module_docstring():
 
 def test_module_attribute_order():
     names = [n for n in vars(charlore) if not n.startswith("__")]
-    assert names == QUERY_ORDER + ["unidata_version", "UCD", "ucd_3_2_0"]
+    assert names == QUERY_ORDER + SEGMENTATION_ORDER + ["unidata_version", "UCD", "ucd_3_2_0"]
 
 
 def test_ucd_type_cannot_be_instantiated_or_subclassed():

@@ -6,7 +6,9 @@ memory or references behind. Where the answer is an exception, the interpreter m
 to raise it without its message (it could not allocate the text); that counts as right."""
 import pytest
 
-from query_cases import CASES, DATABASES, LONG_MARK_RUN, outcome, settled_deltas
+import charlore
+
+from query_cases import CASES, DATABASES, MODULE_CASES, LONG_MARK_RUN, outcome, settled_deltas
 
 _testcapi = pytest.importorskip("_testcapi")
 
@@ -63,7 +65,16 @@ def sweep(function, arguments):
 @pytest.mark.parametrize("query, arguments", CASES + EXTRA_CASES,
                          ids=[f"{q}-{i}" for i, (q, _) in enumerate(CASES + EXTRA_CASES)])
 def test_allocation_failure_at_every_step(db_name, query, arguments):
-    function = getattr(DATABASES[db_name], query)
+    check_sweep(getattr(DATABASES[db_name], query), arguments)
+
+
+@pytest.mark.parametrize("query, arguments", MODULE_CASES,
+                         ids=[f"{q}-{i}" for i, (q, _) in enumerate(MODULE_CASES)])
+def test_allocation_failure_in_module_queries(query, arguments):
+    check_sweep(getattr(charlore, query), arguments)
+
+
+def check_sweep(function, arguments):
     results = [None]
 
     def sweep_once():

@@ -14,6 +14,8 @@ SOURCE_STUB = pathlib.Path(__file__).resolve().parents[2] / "src" / "charlore.py
 INSTALLED_STUB = pathlib.Path(charlore.__file__).with_name("charlore.pyi")
 QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
            "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
+# Queries of the current database alone: module functions only.
+MODULE_QUERIES = ["graphemes", "words", "sentences", "line_breaks", "width"]
 
 
 def load_stub(path):
@@ -85,8 +87,11 @@ def test_private_stub_names_are_only_type_helpers():
                            for value in private.values()), private
 
 
-@pytest.mark.parametrize("query", QUERIES)
-@pytest.mark.parametrize("owner", ["module", "UCD"])
+OWNED_QUERIES = [(owner, query) for query in QUERIES for owner in ("module", "UCD")] + \
+    [("module", query) for query in MODULE_QUERIES]
+
+
+@pytest.mark.parametrize("owner, query", OWNED_QUERIES)
 def test_signatures_agree(query, owner):
     runtime = getattr(charlore if owner == "module" else charlore.UCD, query)
     names, required = text_signature(runtime)
@@ -96,8 +101,7 @@ def test_signatures_agree(query, owner):
     assert stub_arities(owner, query) == [names[:count] for count in range(required, len(names) + 1)]
 
 
-@pytest.mark.parametrize("query", QUERIES)
-@pytest.mark.parametrize("owner", ["module", "UCD"])
+@pytest.mark.parametrize("owner, query", OWNED_QUERIES)
 def test_annotations_resolve(query, owner):
     for variant in stub_variants(owner, query):
         assert "return" in typing.get_type_hints(variant)
@@ -126,6 +130,8 @@ CALLS = [
     ("lookup", ("SPACE",)), ("lookup", (b"SPACE",)),
     ("decomposition", ("\u00c0",)), ("normalize", ("NFKD", "\ufb01")),
 ]
+MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("words", ("Hi there",)),
+                ("sentences", ("Hi. There.",)), ("line_breaks", ("a b\n",)), ("width", ("\u65e5",))]
 
 
 def result_matches(query, arguments, database):
@@ -142,3 +148,21 @@ def result_matches(query, arguments, database):
 @pytest.mark.parametrize("query, arguments", CALLS)
 def test_results_have_the_stub_types(database, query, arguments):
     assert result_matches(query, arguments, database)
+
+
+def conforms(value, hint):
+    """Whether value has the type hint, looking into list and tuple hints."""
+    origin, arguments = typing.get_origin(hint), typing.get_args(hint)
+    if origin is list:
+        return isinstance(value, list) and all(conforms(item, arguments[0]) for item in value)
+    if origin is tuple:
+        return isinstance(value, tuple) and len(value) == len(arguments) and \
+            all(conforms(item, h) for item, h in zip(value, arguments))
+    return type(value) is hint
+
+
+@pytest.mark.parametrize("query, arguments", MODULE_CALLS)
+def test_module_query_results_have_the_stub_types(query, arguments):
+    variant, = stub_variants("module", query)
+    result = getattr(charlore, query)(*arguments)
+    assert result and conforms(result, typing.get_type_hints(variant)["return"])

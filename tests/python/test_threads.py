@@ -6,7 +6,9 @@ import threading
 
 import pytest
 
-from query_cases import CASES, DATABASES, outcome
+import charlore
+
+from query_cases import CASES, DATABASES, MODULE_CASES, outcome
 
 THREADS = 8
 PASSES = 5
@@ -26,6 +28,7 @@ def mixed_stream(seed):
     rng = random.Random(seed)
     databases = list(DATABASES.values())
     stream = [(getattr(db, query), arguments) for db in databases for query, arguments in CASES]
+    stream += [(getattr(charlore, query), arguments) for query, arguments in MODULE_CASES]
     queries = CHARACTER_QUERIES + ["lookup", "normalize"]
     while len(stream) < STREAM_LENGTH:
         db = rng.choice(databases)

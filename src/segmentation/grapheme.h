@@ -1,0 +1,74 @@
+// Extended grapheme clusters: where a user-perceived character ends. The pair rules are
+// a switch on the two classes; what looks further back (emoji ZWJ sequences, Indic
+// conjuncts after a linker, regional-indicator pairs) is a little state carried along the cluster.
+#pragma once
+
+#include "classes.h"
+
+namespace charlore::segmentation {
+
+// Whether a cluster boundary stands between a character of class `left` and one of
+// `right`, by the rules that look at the pair alone; `Undecided` where a longer context
+// decides (GB9c, GB11, GB12/13).
+enum class PairRule { Break, Join, Undecided };
+
+constexpr PairRule grapheme_pair(unsigned left, unsigned right) {
+    if (left == GB_CR && right == GB_LF) return PairRule::Join;
+    if (left == GB_CR || left == GB_LF || left == GB_Control) return PairRule::Break;
+    if (right == GB_CR || right == GB_LF || right == GB_Control) return PairRule::Break;
+    switch (left) {
+    case GB_L:
+        if (right == GB_L || right == GB_V || right == GB_LV || right == GB_LVT) return PairRule::Join;
+        break;
+    case GB_LV:
+    case GB_V:
+        if (right == GB_V || right == GB_T) return PairRule::Join;
+        break;
+    case GB_LVT:
+    case GB_T:
+        if (right == GB_T) return PairRule::Join;
+        break;
+    default:
+        break;
+    }
+    if (right == GB_Extend || right == GB_ZWJ || right == GB_SpacingMark) return PairRule::Join;
+    if (left == GB_Prepend) return PairRule::Join;
+    return PairRule::Undecided;
+}
+
+// Where the cluster that starts at `start` ends (start < text.length). Clusters never
+// depend on text before their start, so any boundary is a place to resume from.
+template <class Unit>
+size_t grapheme_end(Text<Unit> text, size_t start) {
+    const BreakRecord *left = &break_record(text[start]);
+    // After Extended_Pictographic Extend*: 1; and then ZWJ: 2.
+    int emoji = (left->flags & EXTENDED_PICTOGRAPHIC) ? 1 : 0;
+    // After an InCB linker and InCB extenders: a consonant joins.
+    bool linked = conjunct_class(*left) == INCB_Linker;
+    bool odd_indicators = left->grapheme == GB_Regional_Indicator;
+    for (size_t i = start + 1; i < text.length; ++i) {
+        const BreakRecord *right = &break_record(text[i]);
+        PairRule rule = grapheme_pair(left->grapheme, right->grapheme);
+        if (rule == PairRule::Undecided) {
+            bool join = (emoji == 2 && (right->flags & EXTENDED_PICTOGRAPHIC)) ||
+                        (linked && conjunct_class(*right) == INCB_Consonant) ||
+                        (odd_indicators && right->grapheme == GB_Regional_Indicator);
+            rule = join ? PairRule::Join : PairRule::Break;
+        }
+        if (rule == PairRule::Break) return i;
+        // Carry the longer contexts past the joined character.
+        const unsigned incb = conjunct_class(*right);
+        if (right->flags & EXTENDED_PICTOGRAPHIC)
+            emoji = 1;
+        else if (emoji == 1 && right->grapheme == GB_ZWJ)
+            emoji = 2;
+        else if (!(emoji == 1 && right->grapheme == GB_Extend))
+            emoji = 0;
+        linked = incb == INCB_Linker || (linked && incb == INCB_Extend);
+        odd_indicators = right->grapheme == GB_Regional_Indicator && !odd_indicators;
+        left = right;
+    }
+    return text.length;
+}
+
+}  // namespace charlore::segmentation

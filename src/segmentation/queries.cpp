@@ -1,0 +1,138 @@
+// The segmentation and width queries of the module: graphemes, words, sentences,
+// line_breaks and width. Each reads the str in place and allocates only its result.
+#include "queries.h"
+
+#include "grapheme.h"
+#include "line.h"
+#include "sentence.h"
+#include "width.h"
+#include "word.h"
+
+namespace charlore::segmentation {
+namespace {
+
+// Calls f(Text<Unit>) for the str's storage; nullptr with TypeError for anything else.
+template <class F>
+PyObject *with_text(PyObject *argument, const char *format, F &&f) {
+    PyObject *s;
+    if (!PyArg_Parse(argument, format, &s)) return nullptr;
+#if PY_VERSION_HEX < 0x030C0000
+    if (PyUnicode_READY(s) < 0) return nullptr;
+#endif
+    const size_t length = static_cast<size_t>(PyUnicode_GET_LENGTH(s));
+    const void *data = PyUnicode_DATA(s);
+    switch (PyUnicode_KIND(s)) {
+    case PyUnicode_1BYTE_KIND:
+        return f(s, Text<Py_UCS1>{static_cast<const Py_UCS1 *>(data), length});
+    case PyUnicode_2BYTE_KIND:
+        return f(s, Text<Py_UCS2>{static_cast<const Py_UCS2 *>(data), length});
+    default:
+        return f(s, Text<Py_UCS4>{static_cast<const Py_UCS4 *>(data), length});
+    }
+}
+
+// The pieces of s between consecutive boundaries; next(text, start) gives the end of
+// the piece that begins at start.
+template <class Unit, class Next>
+PyObject *pieces(PyObject *s, Text<Unit> text, Next &&next) {
+    PyObject *list = PyList_New(0);
+    if (list == nullptr) return nullptr;
+    for (size_t start = 0; start < text.length;) {
+        const size_t end = next(start);
+        PyObject *piece = PyUnicode_Substring(s, static_cast<Py_ssize_t>(start), static_cast<Py_ssize_t>(end));
+        if (piece == nullptr || PyList_Append(list, piece) < 0) {
+            Py_XDECREF(piece);
+            Py_DECREF(list);
+            return nullptr;
+        }
+        Py_DECREF(piece);
+        start = end;
+    }
+    return list;
+}
+
+PyObject *query_graphemes(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:graphemes", [](PyObject *s, auto text) {
+        return pieces(s, text, [text](size_t start) { return grapheme_end(text, start); });
+    });
+}
+
+PyObject *query_words(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:words", [](PyObject *s, auto text) {
+        return pieces(s, text, [text](size_t start) { return word_end(text, start); });
+    });
+}
+
+PyObject *query_sentences(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:sentences", [](PyObject *s, auto text) {
+        return pieces(s, text, [text](size_t start) { return sentence_end(text, start); });
+    });
+}
+
+PyObject *query_line_breaks(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:line_breaks", [](PyObject *, auto text) -> PyObject * {
+        PyObject *list = PyList_New(0);
+        if (list == nullptr) return nullptr;
+        bool failed = false;
+        LineBreaker(text).run([&](size_t offset, bool mandatory) {
+            if (failed) return;
+            PyObject *number = PyLong_FromSsize_t(static_cast<Py_ssize_t>(offset));
+            PyObject *pair = number == nullptr ? nullptr : PyTuple_New(2);
+            if (pair == nullptr) {
+                Py_XDECREF(number);
+                failed = true;
+                return;
+            }
+            PyTuple_SET_ITEM(pair, 0, number);
+            PyTuple_SET_ITEM(pair, 1, Py_NewRef(mandatory ? Py_True : Py_False));
+            failed = PyList_Append(list, pair) < 0;
+            Py_DECREF(pair);
+        });
+        if (failed) Py_CLEAR(list);
+        return list;
+    });
+}
+
+PyObject *query_width(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:width", [](PyObject *, auto text) { return PyLong_FromSize_t(text_width(text)); });
+}
+
+PyDoc_STRVAR(graphemes_doc,
+    "graphemes($module, s, /)\n--\n\n"
+    "Return the extended grapheme clusters of s (its user-perceived characters) as a list of str.\n\n"
+    "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(words_doc,
+    "words($module, s, /)\n--\n\n"
+    "Return s cut at every word boundary as a list of str: words, and the spaces and\n"
+    "punctuation between them, each a piece of its own.\n\n"
+    "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(sentences_doc,
+    "sentences($module, s, /)\n--\n\n"
+    "Return the sentences of s as a list of str, each with its closing punctuation and the\n"
+    "spaces and paragraph separator after it.\n\n"
+    "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(line_breaks_doc,
+    "line_breaks($module, s, /)\n--\n\n"
+    "Return every line-break opportunity of s as a list of (offset, mandatory) pairs.\n\n"
+    "offset counts code points: a line may be broken before s[offset]; the end of the text is\n"
+    "the last opportunity. mandatory is True where a line must end (after a line or paragraph\n"
+    "separator, CR, LF or NEL) and at the end.");
+PyDoc_STRVAR(width_doc,
+    "width($module, s, /)\n--\n\n"
+    "Return the number of terminal columns s takes, counted per extended grapheme cluster.\n\n"
+    "A cluster takes 2 columns when it is wide or shown as an emoji, 0 when it is made only of\n"
+    "characters that take no column (marks, format and control characters, line and paragraph\n"
+    "separators, default-ignorable characters), 1 otherwise.");
+
+}  // namespace
+
+PyMethodDef segmentation_methods[] = {
+    {"graphemes", query_graphemes, METH_O, graphemes_doc},
+    {"words", query_words, METH_O, words_doc},
+    {"sentences", query_sentences, METH_O, sentences_doc},
+    {"line_breaks", query_line_breaks, METH_O, line_breaks_doc},
+    {"width", query_width, METH_O, width_doc},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+}  // namespace charlore::segmentation

@@ -1,0 +1,10 @@
+// The module functions of text segmentation and display width (current database only).
+#pragma once
+
+#include <Python.h>
+
+namespace charlore::segmentation {
+
+extern PyMethodDef segmentation_methods[];
+
+}  // namespace charlore::segmentation

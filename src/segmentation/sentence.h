@@ -1,0 +1,76 @@
+// Sentence boundaries. Format and extending characters are transparent; a sentence ends
+// after a terminator, its closing punctuation, spaces and at most one paragraph
+// separator, unless what follows shows that the terminator did not end it.
+#pragma once
+
+#include "classes.h"
+
+namespace charlore::segmentation {
+
+constexpr bool is_paragraph_separator(unsigned c) { return c == SB_Sep || c == SB_CR || c == SB_LF; }
+constexpr bool is_terminator(unsigned c) { return c == SB_ATerm || c == SB_STerm; }
+
+// Whether a lowercase letter follows at or after i before anything that could start or
+// end a sentence: then a full stop before i was not the end of one.
+template <class Unit>
+bool lowercase_follows(Text<Unit> text, size_t i) {
+    for (; i < text.length; ++i) {
+        const unsigned c = break_record(text[i]).sentence;
+        if (c == SB_Lower) return true;
+        if (c == SB_OLetter || c == SB_Upper || is_paragraph_separator(c) || is_terminator(c)) return false;
+    }
+    return false;
+}
+
+// Where the sentence that starts at `start` ends (start < text.length). A sentence never
+// depends on text before its start, so any boundary is a place to resume from.
+template <class Unit>
+size_t sentence_end(Text<Unit> text, size_t start) {
+    enum Phase { IN_SENTENCE, AFTER_TERMINATOR, AFTER_SPACE };  // terminator Close*, then Sp+
+    unsigned raw = break_record(text[start]).sentence;
+    unsigned last = raw, before_terminator = SB_Other;
+    Phase phase = is_terminator(last) ? AFTER_TERMINATOR : IN_SENTENCE;
+    bool full_stop = last == SB_ATerm;
+    for (size_t i = start + 1; i < text.length; ++i) {
+        const unsigned c = break_record(text[i]).sentence;
+        if (raw == SB_CR && c == SB_LF) {
+            raw = last = c;
+            continue;
+        }
+        if (is_paragraph_separator(raw)) return i;
+        if (c == SB_Extend || c == SB_Format) {
+            raw = c;
+            continue;
+        }
+        bool join;
+        if (last == SB_ATerm && c == SB_Numeric) {
+            join = true;
+        } else if (last == SB_ATerm && c == SB_Upper &&
+                   (before_terminator == SB_Upper || before_terminator == SB_Lower)) {
+            join = true;
+        } else if (phase == IN_SENTENCE) {
+            join = true;
+        } else if (c == SB_SContinue || is_terminator(c)) {
+            join = true;
+        } else if (c == SB_Sp || is_paragraph_separator(c) || (phase == AFTER_TERMINATOR && c == SB_Close)) {
+            join = true;
+        } else {
+            // Only a full stop can be followed by lowercase text that continues the sentence.
+            join = full_stop && lowercase_follows(text, i);
+        }
+        if (!join) return i;
+        if (is_terminator(c)) {
+            before_terminator = last;
+            full_stop = c == SB_ATerm;
+            phase = AFTER_TERMINATOR;
+        } else if (!((phase == AFTER_TERMINATOR && c == SB_Close) || (phase != IN_SENTENCE && c == SB_Sp))) {
+            phase = IN_SENTENCE;
+        } else if (c == SB_Sp) {
+            phase = AFTER_SPACE;
+        }
+        raw = last = c;
+    }
+    return text.length;
+}
+
+}  // namespace charlore::segmentation

@@ -1,0 +1,54 @@
+"""Every line of the four break test files of UCD 18.0.0: the module's boundaries must be
+the file's, and a failing line is reported with the rule numbers the file gives there."""
+import itertools
+
+import pytest
+
+import charlore
+
+from segmentation_data import break_cases, describe_failure
+
+
+def offsets_of(pieces):
+    """The inner boundaries of a list of pieces."""
+    return list(itertools.accumulate(len(p) for p in pieces))[:-1]
+
+
+def piece_failures(name, query):
+    failures = []
+    for case in break_cases(name):
+        pieces = query(case.text)
+        if "".join(pieces) != case.text:
+            failures.append(f"line {case.line}: pieces {pieces!r} do not join to {case.text!r}")
+            continue
+        got = offsets_of(pieces)
+        if got != case.boundaries:
+            failures.append(describe_failure(case, got))
+    return failures
+
+
+@pytest.mark.parametrize("name, query", [
+    ("Grapheme", charlore.graphemes),
+    ("Word", charlore.words),
+    ("Sentence", charlore.sentences),
+])
+def test_every_line_of_the_break_test(name, query):
+    assert len(break_cases(name)) > 500  # the whole file was read
+    assert piece_failures(name, query) == []
+
+
+def line_failures():
+    failures = []
+    for case in break_cases("Line"):
+        got = charlore.line_breaks(case.text)
+        offsets = [offset for offset, _ in got]
+        if not got or got[-1] != (len(case.text), True) or offsets != sorted(set(offsets)):
+            failures.append(f"line {case.line}: {case.text!r} gave {got} (the end must come last, mandatory)")
+        elif offsets[:-1] != case.boundaries:
+            failures.append(describe_failure(case, offsets[:-1]))
+    return failures
+
+
+def test_every_line_of_the_line_break_test():
+    assert len(break_cases("Line")) > 10000  # the whole file was read
+    assert line_failures() == []
