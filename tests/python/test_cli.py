@@ -2,7 +2,6 @@
 undecodable input (one line on standard error, non-zero status, nothing on standard
 output), its help, and empty input."""
 import json
-import os
 import subprocess
 import sys
 

@@ -161,7 +161,8 @@ def test_old_numeric_of_every_code_point_but_ideographs():
     # the suite's files: the telling cases cover them. Every other code point has the
     # value of Unicode 3.2.0's UnicodeData.txt.
     old = ucd_data.unicode_data(ucd_data.V320)
-    ideographs = {cp for cp, fields in old.items() if fields[1].startswith(("<CJK Ideograph", "CJK COMPATIBILITY IDEOGRAPH"))}
+    ideographs = {cp for cp, fields in old.items()
+                  if fields[1].startswith(("<CJK Ideograph", "CJK COMPATIBILITY IDEOGRAPH"))}
     ideographs |= set(ucd_numeric.unihan_numeric())
     _decimal, _digit, numeric = ucd_numeric.values(ucd_data.V320)
     got = {cp: value for cp, value in scan(OLD.numeric).items() if cp not in ideographs}

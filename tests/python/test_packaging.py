@@ -1,7 +1,10 @@
 """Packaging: `python3 -m build --no-isolation` makes an sdist from the committed sources
 and builds the wheel from that sdist; the wheel installs offline into a fresh virtual
-environment, where the module, its stub and the command work."""
+environment, where the module, its stub, its examples and the command work. With
+CHARLORE_DIST set (scripts/wheel), the same tests check the distributions in that
+directory instead: the PyPI-built sdist and the repaired manylinux wheel."""
 import json
+import os
 import pathlib
 import subprocess
 import sys
@@ -22,6 +25,8 @@ SDIST_MEMBERS = ["pyproject.toml", "meson.build", "README.md", "include/charlore
 @pytest.fixture(scope="module")
 def dist(tmp_path_factory):
     """The directory holding the built sdist and wheel."""
+    if os.environ.get("CHARLORE_DIST"):
+        return pathlib.Path(os.environ["CHARLORE_DIST"])
     directory = tmp_path_factory.mktemp("dist")
     subprocess.run([sys.executable, "-m", "build", "--no-isolation", "--outdir", str(directory),
                     str(ROOT)], check=True, capture_output=True, timeout=1800)
@@ -62,7 +67,8 @@ def fresh(dist, tmp_path_factory):
 
 
 def test_installed_wheel_answers(fresh):
-    smoke = ("import charlore, pathlib;"
+    smoke = ("import charlore, pathlib, sys;"
+             "assert pathlib.Path(charlore.__file__).is_relative_to(sys.prefix), charlore.__file__;"
              "assert charlore.unidata_version == '18.0.0';"
              "assert charlore.category('A') == 'Lu' and charlore.ucd_3_2_0.category('\\u00ad') == 'Pd';"
              "assert pathlib.Path(charlore.__file__).with_name('charlore.pyi').is_file();"
@@ -78,3 +84,14 @@ def test_installed_command_runs(fresh):
     done = subprocess.run([str(fresh / "python"), "-m", "charlore_cli", "--help"],
                           capture_output=True, timeout=60)
     assert done.returncode == 0 and b"--lookup" in done.stdout
+
+
+def test_installed_wheel_gives_the_readme_examples(fresh):
+    # Every query of both databases, as the README shows them, from the wheel alone.
+    examples = ("import doctest, sys;"
+                f"failed, tried = doctest.testfile({str(ROOT / 'README.md')!r}, module_relative=False,"
+                " optionflags=doctest.ELLIPSIS);"
+                "sys.exit(failed > 0 or tried < 25)")
+    done = subprocess.run([str(fresh / "python"), "-c", examples], capture_output=True, text=True,
+                          cwd=fresh, timeout=120)
+    assert done.returncode == 0, done.stdout + done.stderr

@@ -1,6 +1,7 @@
 """Property tests over generated input (Hypothesis): normalization invariants and agreement
 with the suite's reference normalizer on text rich in combining marks, Hangul jamo and
-composites, and name/lookup round trips, on both database objects. The examples are derived from a fixed seed, so runs are repeatable."""
+composites, and name/lookup round trips, on both database objects. The examples are derived
+from a fixed seed, so runs are repeatable."""
 import functools
 
 import pytest

@@ -80,6 +80,15 @@ def test_stub_names_exactly_the_public_attributes():
     assert public == {name for name in vars(charlore) if not name.startswith("_")}
 
 
+def test_private_stub_names_are_only_type_helpers():
+    # stubtest passes over private names, so a stub listing the exported C functions
+    # (_PyCharlore_...), which are no attributes of the module, must be caught here.
+    private = {name: value for name, value in vars(STUB).items()
+               if name.startswith("_") and not name.startswith("__")}
+    assert private and all(isinstance(value, typing.TypeVar) or typing.get_origin(value) is not None
+                           for value in private.values()), private
+
+
 OWNED_QUERIES = [(owner, query) for query in QUERIES for owner in ("module", "UCD")] + \
     [("module", query) for query in MODULE_QUERIES]
 
