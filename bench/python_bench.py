@@ -20,6 +20,7 @@ import time
 import icu
 
 import corpora
+from segmentation_rows import segmentation_rows
 
 FORMS = ("NFC", "NFD", "NFKC", "NFKD")
 ICU_MODES = {
@@ -245,6 +246,7 @@ def main():
     rows = normalization_rows(charlore, texts, options.rounds)
     rows += name_rows(charlore, pairs, options.rounds)
     rows += query_rows(charlore, texts, options.rounds)
+    rows += segmentation_rows(charlore, texts, options.rounds, compare, row)
     rows += size_rows(charlore, options.module_dir)
     with open(options.out, "w") as out:
         json.dump(dict(level="python", icu_version=icu.ICU_VERSION, rounds=options.rounds, rows=rows), out, indent=1)

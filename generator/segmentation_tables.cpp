@@ -152,6 +152,18 @@ Output build_segmentation_tables(Context &context) {
     read_binary(core, "Default_Ignorable_Code_Point", flag("ZERO_WIDTH"), flags);
     read_incb(core, flags);
 
+    // Line classes as the default rules use them: ambiguous, surrogate and unknown
+    // characters break like letters; South East Asian ones like marks where they are
+    // marks and like letters otherwise; conditional Japanese starters like NS.
+    auto index_of = [](const char *name) { return value_index(LINE_NAMES, name, "line classes"); };
+    for (uint32_t cp = 0; cp < CODE_POINTS; ++cp) {
+        uint8_t &c = line[cp];
+        const UnicodeDataEntry *e = data.find(cp);
+        if (c == index_of("AI") || c == index_of("SG") || c == index_of("XX")) c = index_of("AL");
+        else if (c == index_of("CJ")) c = index_of("NS");
+        else if (c == index_of("SA")) c = e && (e->category == "Mn" || e->category == "Mc") ? index_of("CM") : index_of("AL");
+    }
+
     std::vector<uint8_t> widths = read_east_asian_widths(context.current_file("EastAsianWidth.txt"));
     for (uint32_t cp = 0; cp < CODE_POINTS; ++cp) {
         const std::string &w = EAST_ASIAN_WIDTH_VALUES[widths[cp]];

@@ -3,6 +3,7 @@
 #include "queries.h"
 
 #include "grapheme.h"
+#include "line.h"
 #include "sentence.h"
 #include "width.h"
 #include "word.h"
@@ -68,6 +69,30 @@ PyObject *query_sentences(PyObject *, PyObject *argument) {
     });
 }
 
+PyObject *query_line_breaks(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:line_breaks", [](PyObject *, auto text) -> PyObject * {
+        PyObject *list = PyList_New(0);
+        if (list == nullptr) return nullptr;
+        bool failed = false;
+        LineBreaker(text).run([&](size_t offset, bool mandatory) {
+            if (failed) return;
+            PyObject *number = PyLong_FromSsize_t(static_cast<Py_ssize_t>(offset));
+            PyObject *pair = number == nullptr ? nullptr : PyTuple_New(2);
+            if (pair == nullptr) {
+                Py_XDECREF(number);
+                failed = true;
+                return;
+            }
+            PyTuple_SET_ITEM(pair, 0, number);
+            PyTuple_SET_ITEM(pair, 1, Py_NewRef(mandatory ? Py_True : Py_False));
+            failed = PyList_Append(list, pair) < 0;
+            Py_DECREF(pair);
+        });
+        if (failed) Py_CLEAR(list);
+        return list;
+    });
+}
+
 PyObject *query_width(PyObject *, PyObject *argument) {
     return with_text(argument, "U:width", [](PyObject *, auto text) { return PyLong_FromSize_t(text_width(text)); });
 }
@@ -86,6 +111,12 @@ PyDoc_STRVAR(sentences_doc,
     "Return the sentences of s as a list of str, each with its closing punctuation and the\n"
     "spaces and paragraph separator after it.\n\n"
     "The pieces join back to s; an empty string gives an empty list.");
+PyDoc_STRVAR(line_breaks_doc,
+    "line_breaks($module, s, /)\n--\n\n"
+    "Return every line-break opportunity of s as a list of (offset, mandatory) pairs.\n\n"
+    "offset counts code points: a line may be broken before s[offset]; the end of the text is\n"
+    "the last opportunity. mandatory is True where a line must end (after a line or paragraph\n"
+    "separator, CR, LF or NEL) and at the end.");
 PyDoc_STRVAR(width_doc,
     "width($module, s, /)\n--\n\n"
     "Return the number of terminal columns s takes, counted per extended grapheme cluster.\n\n"
@@ -99,6 +130,7 @@ PyMethodDef segmentation_methods[] = {
     {"graphemes", query_graphemes, METH_O, graphemes_doc},
     {"words", query_words, METH_O, words_doc},
     {"sentences", query_sentences, METH_O, sentences_doc},
+    {"line_breaks", query_line_breaks, METH_O, line_breaks_doc},
     {"width", query_width, METH_O, width_doc},
     {nullptr, nullptr, 0, nullptr},
 };

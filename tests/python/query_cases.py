@@ -100,11 +100,12 @@ SEGMENTED_TEXT = ("Hello, world. A\u0301b \u0915\u094d\u0937 \r\n\ud800"
 
 # Queries of the module alone (the current database).
 MODULE_CASES = [
-    *[(query, (text,)) for query in ("graphemes", "words", "sentences", "width")
+    *[(query, (text,)) for query in ("graphemes", "words", "sentences", "line_breaks", "width")
       for text in (SEGMENTED_TEXT, SEGMENTED_TEXT * 20, "caf\u00e9 \x00", "\u65e5 \u0301", "", "\udfff")],
     ("graphemes", (b"a",)),
     ("words", (1,)),
     ("sentences", ("a", "b")),
+    ("line_breaks", ([],)),
     ("graphemes", ()),
     ("width", (None,)),
     ("width", ("a", "b")),

@@ -9,7 +9,7 @@ import charlore
 QUERY_ORDER = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
                "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
 # Module functions of the current database alone, after the shared queries.
-SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "width"]
+SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "line_breaks", "width"]
 
 DOCSTRINGS = {
     "decimal": "decimal($self, chr, default=<unrepresentable>, /)\n--\n\n"

@@ -35,3 +35,20 @@ def piece_failures(name, query):
 def test_every_line_of_the_break_test(name, query):
     assert len(break_cases(name)) > 500  # the whole file was read
     assert piece_failures(name, query) == []
+
+
+def line_failures():
+    failures = []
+    for case in break_cases("Line"):
+        got = charlore.line_breaks(case.text)
+        offsets = [offset for offset, _ in got]
+        if not got or got[-1] != (len(case.text), True) or offsets != sorted(set(offsets)):
+            failures.append(f"line {case.line}: {case.text!r} gave {got} (the end must come last, mandatory)")
+        elif offsets[:-1] != case.boundaries:
+            failures.append(describe_failure(case, offsets[:-1]))
+    return failures
+
+
+def test_every_line_of_the_line_break_test():
+    assert len(break_cases("Line")) > 10000  # the whole file was read
+    assert line_failures() == []

@@ -66,3 +66,21 @@ def test_graphemes_of_a_concatenation_at_a_control(a, b):
 @given(text=segmentation_text())
 def test_width_is_the_sum_over_graphemes(text):
     assert charlore.width(text) == sum(charlore.width(g) for g in charlore.graphemes(text))
+
+
+HARD_BREAKS = {"\n", "\r", "\x0b", "\x0c", "\x85", "\u2028", "\u2029"}
+
+
+@repeatable
+@given(text=segmentation_text())
+def test_line_breaks_are_ordered_and_mandatory_after_hard_breaks(text):
+    breaks = charlore.line_breaks(text)
+    if not text:
+        assert breaks == []
+        return
+    offsets = [offset for offset, _ in breaks]
+    assert offsets == sorted(set(offsets)) and 0 < offsets[0] and breaks[-1] == (len(text), True)
+    expected_mandatory = {i for i in range(1, len(text))
+                          if text[i - 1] in HARD_BREAKS and text[i - 1:i + 1] != "\r\n"}
+    assert {offset for offset, mandatory in breaks[:-1] if mandatory} == expected_mandatory
+    assert expected_mandatory <= set(offsets)

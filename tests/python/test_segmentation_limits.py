@@ -25,9 +25,13 @@ PATHOLOGICAL = {
     "spaces-after-stop": "a." + " " * 50 + "1",
     "closers-after-stop": "a.)" + ")" * 50 + " 1",
     "hebrew-quotes": "\u05d0\"\u00ad",
+    "spaces-after-opening": "(" + " " * 50 + "a",
+    "quotes-and-marks": "\u00ab\u0308\u0308 ",
+    "number-run": "1,.,.,.)",
+    "aksara": "\u1b05\u1b44\u0308",
     "wide": "\u65e5\U0001f600",
 }
-QUERIES = [charlore.graphemes, charlore.words, charlore.sentences, charlore.width]
+QUERIES = [charlore.graphemes, charlore.words, charlore.sentences, charlore.line_breaks, charlore.width]
 
 
 def cost(query, text):
@@ -58,7 +62,9 @@ def test_ten_million_characters():
     assert "".join(words) == text and len(words) == BIG // 8 * 5
     sentences = charlore.sentences(text)
     assert "".join(sentences) == text and len(sentences) == BIG // 8
+    breaks = charlore.line_breaks(text)
+    assert len(breaks) == BIG // 8 * 3 and breaks[-1] == (BIG, True)
     marks = "a" + "\u0301" * (BIG - 1)
     for query in (charlore.graphemes, charlore.words, charlore.sentences):
         assert query(marks) == [marks]
-    assert charlore.width(marks) == 1
+    assert charlore.width(marks) == 1 and charlore.line_breaks(marks) == [(BIG, True)]

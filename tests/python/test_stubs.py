@@ -15,7 +15,7 @@ INSTALLED_STUB = pathlib.Path(charlore.__file__).with_name("charlore.pyi")
 QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
            "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
 # Queries of the current database alone: module functions only.
-MODULE_QUERIES = ["graphemes", "words", "sentences", "width"]
+MODULE_QUERIES = ["graphemes", "words", "sentences", "line_breaks", "width"]
 
 
 def load_stub(path):
@@ -122,7 +122,7 @@ CALLS = [
     ("decomposition", ("\u00c0",)), ("normalize", ("NFKD", "\ufb01")),
 ]
 MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("words", ("Hi there",)),
-                ("sentences", ("Hi. There.",)), ("width", ("\u65e5",))]
+                ("sentences", ("Hi. There.",)), ("line_breaks", ("a b\n",)), ("width", ("\u65e5",))]
 
 
 def result_matches(query, arguments, database):

@@ -1,0 +1,222 @@
+// Line-break opportunities. The text is read as a sequence of units, a character with
+// the marks and joiners that attach to it; the rules look at the unit left of a
+// position, a few units before it (across spaces where a rule says so) and at most two
+// units after it.
+#pragma once
+
+#include "classes.h"
+
+namespace charlore::segmentation {
+
+constexpr uint32_t DOTTED_CIRCLE = 0x25CC;
+
+// What the rules need to know of one unit.
+struct LineUnit {
+    uint8_t cls = LB_XX;  // LB_XX: no unit (the start of the text)
+    uint16_t flags = 0;
+    bool dotted_circle = false;
+};
+
+constexpr bool is_hard_break(unsigned c) { return c == LB_BK || c == LB_CR || c == LB_LF || c == LB_NL; }
+constexpr bool is_attached(unsigned c) { return c == LB_CM || c == LB_ZWJ; }
+constexpr bool is_letter_class(unsigned c) { return c == LB_AL || c == LB_HL; }
+constexpr bool is_east_asian(const LineUnit &u) { return (u.flags & EAST_ASIAN_FWH) != 0; }
+constexpr bool is_aksara_base(const LineUnit &u) { return u.cls == LB_AK || u.cls == LB_AS || u.dotted_circle; }
+constexpr bool is_hangul(unsigned c) {
+    return c == LB_JL || c == LB_JV || c == LB_JT || c == LB_H2 || c == LB_H3;
+}
+
+// The unit that starts at i, and where the next one starts; a mark that starts a unit
+// (after a space, a break or at the start) breaks like a letter.
+template <class Unit>
+LineUnit line_unit_at(Text<Unit> text, size_t i, size_t *next) {
+    const uint32_t cp = text[i];
+    const BreakRecord &r = break_record(cp);
+    LineUnit u{is_attached(r.line) ? static_cast<uint8_t>(LB_AL) : r.line, r.flags, cp == DOTTED_CIRCLE};
+    size_t j = i + 1;
+    if (r.line != LB_SP && r.line != LB_ZW && !is_hard_break(r.line))
+        while (j < text.length && is_attached(break_record(text[j]).line)) ++j;
+    *next = j;
+    return u;
+}
+
+// The unit after the one that starts at i; cls LB_XX at the end of the text.
+template <class Unit>
+LineUnit line_unit_after(Text<Unit> text, size_t i, size_t *next) {
+    size_t j;
+    line_unit_at(text, i, &j);
+    *next = j;
+    if (j >= text.length) return LineUnit{};
+    return line_unit_at(text, j, next);
+}
+
+// The left context of a position and the rules that decide it; one pass over the text.
+template <class Unit>
+class LineBreaker {
+public:
+    explicit LineBreaker(Text<Unit> text) : text_(text) {}
+
+    // Calls emit(offset, mandatory) for every opportunity in increasing order, the end
+    // of a non-empty text last.
+    template <class Emit>
+    void run(Emit &&emit) {
+        if (text_.length == 0) return;
+        for (size_t i = 0; i < text_.length; ++i) {
+            const unsigned raw = break_record(text_[i]).line;
+            const bool attaches = is_attached(raw) && left_.cls != LB_XX && left_.cls != LB_SP &&
+                                  left_.cls != LB_ZW && !is_hard_break(left_.cls);
+            if (attaches) {  // a mark or joiner that attaches never starts a line
+                raw_left_ = raw;
+                continue;
+            }
+            size_t after;
+            const LineUnit unit = line_unit_at(text_, i, &after);
+            if (i > 0) {
+                const int decision = explicit_rules(raw);  // 2 mandatory, 1 break, 0 no break, -1 undecided
+                if (decision == 2) emit(i, true);
+                else if (decision == 1 || (decision < 0 && pair_rules(i, unit))) emit(i, false);
+            }
+            raw_left_ = raw;
+            start_unit(unit);
+        }
+        emit(text_.length, true);
+    }
+
+private:
+    // Mandatory breaks (2), spaces, zero-width space and attached marks.
+    int explicit_rules(unsigned raw) const {
+        if (raw_left_ == LB_CR && raw == LB_LF) return 0;
+        if (is_hard_break(raw_left_)) return 2;
+        if (is_hard_break(raw) || raw == LB_SP || raw == LB_ZW) return 0;
+        if (before_spaces_.cls == LB_ZW && (left_.cls == LB_ZW || left_.cls == LB_SP)) return 1;
+        if (raw_left_ == LB_ZWJ) return 0;
+        return -1;
+    }
+
+    // The rules between the unit left of position i and the unit that starts there.
+    bool pair_rules(size_t i, const LineUnit &right) const {
+        const unsigned l = left_.cls, r = right.cls;
+        // Letters next to letters, the common case: no earlier rule can apply to them.
+        if (is_letter_class(l) && is_letter_class(r)) return false;
+        const bool after_space = l == LB_SP;
+        if (l == LB_WJ || r == LB_WJ) return false;
+        if (l == LB_GL) return false;
+        if (r == LB_GL && l != LB_SP && l != LB_HY && l != LB_HH) return false;
+        if (r == LB_CL || r == LB_CP || r == LB_EX || r == LB_SY) return false;
+        if (before_spaces_.cls == LB_OP) return false;  // OP SP* ×
+        if (open_quote_) return false;                  // an opening quotation mark SP* ×
+        if (r == LB_QU && (right.flags & FINAL_PUNCTUATION)) {
+            size_t next;
+            const unsigned n = line_unit_after(text_, i, &next).cls;
+            if (n == LB_XX || n == LB_SP || n == LB_GL || n == LB_WJ || n == LB_CL || n == LB_QU || n == LB_CP ||
+                n == LB_EX || n == LB_IS || n == LB_SY || n == LB_ZW || is_hard_break(n))
+                return false;
+        }
+        if (after_space && r == LB_IS) {
+            size_t next;
+            if (line_unit_after(text_, i, &next).cls == LB_NU) return true;
+        }
+        if (r == LB_IS) return false;
+        if ((before_spaces_.cls == LB_CL || before_spaces_.cls == LB_CP) && r == LB_NS) return false;
+        if (before_spaces_.cls == LB_B2 && r == LB_B2) return false;
+        if (after_space) return true;
+        if (r == LB_QU && !(right.flags & INITIAL_PUNCTUATION)) return false;
+        if (l == LB_QU && !(left_.flags & FINAL_PUNCTUATION)) return false;
+        if (r == LB_QU) {
+            if (!is_east_asian(left_)) return false;
+            size_t next;
+            const LineUnit n = line_unit_after(text_, i, &next);
+            if (n.cls == LB_XX || !is_east_asian(n)) return false;
+        }
+        if (l == LB_QU && (!is_east_asian(right) || before_left_.cls == LB_XX || !is_east_asian(before_left_)))
+            return false;
+        if (r == LB_CB || l == LB_CB) return true;
+        if (hyphen_after_break_ && is_letter_class(r)) return false;
+        if (r == LB_BA || r == LB_HH || r == LB_HY || r == LB_NS || l == LB_BB) return false;
+        if ((l == LB_HY || l == LB_HH) && before_left_.cls == LB_HL && r != LB_HL) return false;
+        if (l == LB_SY && r == LB_HL) return false;
+        if (r == LB_IN) return false;
+        if ((is_letter_class(l) && r == LB_NU) || (l == LB_NU && is_letter_class(r))) return false;
+        if (l == LB_PR && (r == LB_ID || r == LB_EB || r == LB_EM)) return false;
+        if ((l == LB_ID || l == LB_EB || l == LB_EM) && r == LB_PO) return false;
+        if ((l == LB_PR || l == LB_PO) && is_letter_class(r)) return false;
+        if (is_letter_class(l) && (r == LB_PR || r == LB_PO)) return false;
+        if (numeric_rules(i, l, r)) return false;
+        if (l == LB_JL && (r == LB_JL || r == LB_JV || r == LB_H2 || r == LB_H3)) return false;
+        if ((l == LB_JV || l == LB_H2) && (r == LB_JV || r == LB_JT)) return false;
+        if ((l == LB_JT || l == LB_H3) && r == LB_JT) return false;
+        if (is_hangul(l) && r == LB_PO) return false;
+        if (l == LB_PR && is_hangul(r)) return false;
+        if (is_letter_class(l) && is_letter_class(r)) return false;
+        if (aksara_rules(i, right)) return false;
+        if (l == LB_IS && is_letter_class(r)) return false;
+        if ((is_letter_class(l) || l == LB_NU) && r == LB_OP && !is_east_asian(right)) return false;
+        if (l == LB_CP && !is_east_asian(left_) && (is_letter_class(r) || r == LB_NU)) return false;
+        if (l == LB_RI && r == LB_RI && odd_indicators_) return false;
+        if (r == LB_EM && (l == LB_EB || ((left_.flags & EXTENDED_PICTOGRAPHIC) && (left_.flags & UNASSIGNED))))
+            return false;
+        return true;
+    }
+
+    // Numbers with their prefixes, suffixes, separators and closing punctuation.
+    bool numeric_rules(size_t i, unsigned l, unsigned r) const {
+        if ((number_ || number_closed_) && (r == LB_PO || r == LB_PR)) return true;
+        if ((l == LB_PO || l == LB_PR) && r == LB_OP) {
+            size_t next;
+            LineUnit n = line_unit_after(text_, i, &next);
+            if (n.cls == LB_IS && next < text_.length) n = line_unit_at(text_, next, &next);
+            if (n.cls == LB_NU) return true;
+        }
+        if ((l == LB_PO || l == LB_PR || l == LB_HY || l == LB_IS) && r == LB_NU) return true;
+        return number_ && r == LB_NU;
+    }
+
+    // Orthographic syllables of the Brahmic scripts written with aksara classes.
+    bool aksara_rules(size_t i, const LineUnit &right) const {
+        const unsigned l = left_.cls, r = right.cls;
+        if (l == LB_AP && is_aksara_base(right)) return true;
+        if (is_aksara_base(left_) && (r == LB_VF || r == LB_VI)) return true;
+        if (l == LB_VI && is_aksara_base(before_left_) && (r == LB_AK || right.dotted_circle)) return true;
+        if (is_aksara_base(left_) && is_aksara_base(right)) {
+            size_t next;
+            if (line_unit_after(text_, i, &next).cls == LB_VF) return true;
+        }
+        return false;
+    }
+
+    void start_unit(const LineUnit &unit) {
+        const unsigned l = left_.cls;
+        hyphen_after_break_ = (unit.cls == LB_HY || unit.cls == LB_HH) &&
+                              (l == LB_XX || l == LB_SP || l == LB_ZW || l == LB_CB || l == LB_GL || is_hard_break(l));
+        if (unit.cls != LB_SP) {
+            open_quote_ = unit.cls == LB_QU && (unit.flags & INITIAL_PUNCTUATION) &&
+                          (l == LB_XX || is_hard_break(l) || l == LB_OP || l == LB_QU || l == LB_GL || l == LB_SP ||
+                           l == LB_ZW);
+            before_spaces_ = unit;
+        }
+        if (unit.cls == LB_NU) {
+            number_ = true;
+            number_closed_ = false;
+        } else if (number_ && (unit.cls == LB_SY || unit.cls == LB_IS)) {
+        } else if (number_ && (unit.cls == LB_CL || unit.cls == LB_CP)) {
+            number_ = false;
+            number_closed_ = true;
+        } else {
+            number_ = number_closed_ = false;
+        }
+        odd_indicators_ = unit.cls == LB_RI && !odd_indicators_;
+        before_left_ = left_;
+        left_ = unit;
+    }
+
+    Text<Unit> text_;
+    LineUnit left_, before_left_;   // the unit left of the position, and the one before it
+    LineUnit before_spaces_;        // the last unit that is not a space
+    bool open_quote_ = false;       // before_spaces_ opens a quotation after a break, space or opening
+    bool hyphen_after_break_ = false;
+    bool number_ = false, number_closed_ = false;  // left ends NU (SY|IS)*, or NU (SY|IS)* (CL|CP)
+    bool odd_indicators_ = false;
+    unsigned raw_left_ = LB_XX;     // the class of the character just before the position
+};
+
+}  // namespace charlore::segmentation
