@@ -173,6 +173,12 @@ def query_rows(charlore, texts, rounds):
          lambda: list(map(icu.Char.getIntPropertyValue, characters, itertools.repeat(width)))),
         ("numeric", charlore.numeric, lambda: list(map(charlore.numeric, characters, itertools.repeat(None))),
          lambda: list(map(icu.Char.getNumericValue, characters))),
+        ("script", getattr(charlore, "script", None), lambda: list(map(charlore.script, characters)),
+         lambda: list(map(icu.Char.getIntPropertyValue, characters, itertools.repeat(icu.UProperty.SCRIPT)))),
+        ("block", getattr(charlore, "block", None), lambda: list(map(charlore.block, characters)),
+         lambda: list(map(icu.Char.getIntPropertyValue, characters, itertools.repeat(icu.UProperty.BLOCK)))),
+        ("age", getattr(charlore, "age", None), lambda: list(map(charlore.age, characters)),
+         lambda: list(map(icu.Char.charAge, characters))),
         # The binding offers no per-character decomposition mapping.
         ("decomposition", charlore.decomposition, lambda: list(map(charlore.decomposition, characters)), None),
     ]

@@ -1,7 +1,8 @@
-// Fuzz target: decomposition and name of any code point on both database objects.
-// Checks the decomposition text against UnicodeData.txt (and the Hangul arithmetic), the
-// stored names against UnicodeData.txt, and that every name found leads back to its
-// character through lookup on the same object.
+// Fuzz target: decomposition and name of any code point on both database objects, and
+// its script, script extensions, block and age on the module. Checks the decomposition
+// text against UnicodeData.txt (and the Hangul arithmetic), the stored names against
+// UnicodeData.txt, that every name found leads back to its character through lookup on
+// the same object, and that a character of UnicodeData.txt has an age.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -81,6 +82,27 @@ void check(PyObject *database, bool module, char32_t cp) {
     Py_DECREF(name);
 }
 
+// script, block and age give a non-empty str, script_extensions a non-empty tuple of
+// four-letter codes; a character UnicodeData.txt lists has an age other than "NA".
+void check_properties(char32_t cp) {
+    const std::u32string ch(1, cp);
+    PyObject *module = fuzz::databases().module;
+    for (const char *query : {"script", "block", "age"}) {
+        PyObject *value = fuzz::call(module, query, {fuzz::new_str(ch)});
+        if (value == nullptr || !PyUnicode_Check(value) || PyUnicode_GET_LENGTH(value) == 0)
+            fuzz::broken(std::string(query) + " answers a str", ch);
+        if (std::string(query) == "age" && current_data().find(cp) != nullptr && utf8(value) == "NA")
+            fuzz::broken("a character of UnicodeData has an age", ch);
+        Py_DECREF(value);
+    }
+    PyObject *extensions = fuzz::call(module, "script_extensions", {fuzz::new_str(ch)});
+    if (extensions == nullptr || !PyTuple_Check(extensions) || PyTuple_GET_SIZE(extensions) == 0)
+        fuzz::broken("script_extensions answers a non-empty tuple", ch);
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(extensions); ++i)
+        if (utf8(PyTuple_GET_ITEM(extensions, i)).size() != 4) fuzz::broken("script codes have four letters", ch);
+    Py_DECREF(extensions);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -89,5 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const char32_t cp = value % 0x110000;
     check(fuzz::databases().module, true, cp);
     check(fuzz::databases().old, false, cp);
+    check_properties(cp);
     return 0;
 }

@@ -56,5 +56,6 @@ Output build_ctype_tables(Context &context);
 Output build_normalize_tables(Context &context);
 Output build_names_tables(Context &context);
 Output build_segmentation_tables(Context &context);
+Output build_properties_tables(Context &context);
 
 }  // namespace gen

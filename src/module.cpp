@@ -13,6 +13,7 @@
 #include "database.h"
 #include "names.h"
 #include "normalize.h"
+#include "properties/queries.h"
 #include "segmentation/queries.h"
 
 namespace charlore {
@@ -254,7 +255,9 @@ extern "C" CHARLORE_API PyObject *PyInit_charlore(void) {
     PyUnstable_Module_SetGIL(module, Py_MOD_GIL_NOT_USED);
 #endif
     // A module that lacks one of its attributes would be a broken import: fail instead.
-    if (PyModule_AddFunctions(module, segmentation::segmentation_methods) < 0 || create_value_strings() < 0 ||
+    if (PyModule_AddFunctions(module, segmentation::segmentation_methods) < 0 ||
+        PyModule_AddFunctions(module, properties::property_methods) < 0 || create_value_strings() < 0 ||
+        properties::create_property_strings() < 0 ||
         PyModule_AddStringConstant(module, "unidata_version", "18.0.0") < 0 ||
         PyModule_AddObjectRef(module, "UCD", reinterpret_cast<PyObject *>(&UCD_Type)) < 0 ||
         add_old_version_object(module) < 0) {

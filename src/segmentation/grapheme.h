@@ -40,6 +40,11 @@ constexpr PairRule grapheme_pair(unsigned left, unsigned right) {
 // depend on text before their start, so any boundary is a place to resume from.
 template <class Unit>
 size_t grapheme_end(Text<Unit> text, size_t start) {
+    // Below U+0300 no character joins another except CR LF: Latin text needs no lookup.
+    constexpr uint32_t FIRST_JOINING = 0x300;
+    const uint32_t first = text[start];
+    if (first < FIRST_JOINING && first != '\r' && (start + 1 == text.length || text[start + 1] < FIRST_JOINING))
+        return start + 1;
     const BreakRecord *left = &break_record(text[start]);
     // After Extended_Pictographic Extend*: 1; and then ZWJ: 2.
     int emoji = (left->flags & EXTENDED_PICTOGRAPHIC) ? 1 : 0;

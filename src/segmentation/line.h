@@ -26,13 +26,18 @@ constexpr bool is_hangul(unsigned c) {
     return c == LB_JL || c == LB_JV || c == LB_JT || c == LB_H2 || c == LB_H3;
 }
 
-// The unit that starts at i, and where the next one starts; a mark that starts a unit
-// (after a space, a break or at the start) breaks like a letter.
+// The unit that the character cp starts; a mark that starts a unit (after a space, a
+// break or at the start) breaks like a letter.
+inline LineUnit unit_of(uint32_t cp, const BreakRecord &r) {
+    return LineUnit{is_attached(r.line) ? static_cast<uint8_t>(LB_AL) : r.line, r.flags, cp == DOTTED_CIRCLE};
+}
+
+// The unit that starts at i, and where the next one starts.
 template <class Unit>
 LineUnit line_unit_at(Text<Unit> text, size_t i, size_t *next) {
     const uint32_t cp = text[i];
     const BreakRecord &r = break_record(cp);
-    LineUnit u{is_attached(r.line) ? static_cast<uint8_t>(LB_AL) : r.line, r.flags, cp == DOTTED_CIRCLE};
+    const LineUnit u = unit_of(cp, r);
     size_t j = i + 1;
     if (r.line != LB_SP && r.line != LB_ZW && !is_hard_break(r.line))
         while (j < text.length && is_attached(break_record(text[j]).line)) ++j;
@@ -62,15 +67,16 @@ public:
     void run(Emit &&emit) {
         if (text_.length == 0) return;
         for (size_t i = 0; i < text_.length; ++i) {
-            const unsigned raw = break_record(text_[i]).line;
+            const uint32_t cp = text_[i];
+            const BreakRecord &record = break_record(cp);
+            const unsigned raw = record.line;
             const bool attaches = is_attached(raw) && left_.cls != LB_XX && left_.cls != LB_SP &&
                                   left_.cls != LB_ZW && !is_hard_break(left_.cls);
             if (attaches) {  // a mark or joiner that attaches never starts a line
                 raw_left_ = raw;
                 continue;
             }
-            size_t after;
-            const LineUnit unit = line_unit_at(text_, i, &after);
+            const LineUnit unit = unit_of(cp, record);
             if (i > 0) {
                 const int decision = explicit_rules(raw);  // 2 mandatory, 1 break, 0 no break, -1 undecided
                 if (decision == 2) emit(i, true);

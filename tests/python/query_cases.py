@@ -109,6 +109,12 @@ MODULE_CASES = [
     ("graphemes", ()),
     ("width", (None,)),
     ("width", ("a", "b")),
+    *[(query, (ch,)) for query in ("script", "script_extensions", "block", "age")
+      for ch in ("A", "\u0660", "\u0378", "\udfff", "\U0010ffff")],
+    ("script", ("ab",)),
+    ("script_extensions", (65,)),
+    ("block", ()),
+    ("age", ("a", "b")),
 ]
 
 

@@ -10,6 +10,7 @@ QUERY_ORDER = ["decimal", "digit", "numeric", "category", "bidirectional", "comb
                "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
 # Module functions of the current database alone, after the shared queries.
 SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "line_breaks", "width"]
+PROPERTY_ORDER = ["script", "script_extensions", "block", "age"]
 
 DOCSTRINGS = {
     "decimal": "decimal($self, chr, default=<unrepresentable>, /)\n--\n\n"
@@ -78,7 +79,7 @@ def test_module_docstring():
 
 def test_module_attribute_order():
     names = [n for n in vars(charlore) if not n.startswith("__")]
-    assert names == QUERY_ORDER + SEGMENTATION_ORDER + ["unidata_version", "UCD", "ucd_3_2_0"]
+    assert names == QUERY_ORDER + SEGMENTATION_ORDER + PROPERTY_ORDER + ["unidata_version", "UCD", "ucd_3_2_0"]
 
 
 def test_ucd_type_cannot_be_instantiated_or_subclassed():

@@ -52,3 +52,12 @@ def line_failures():
 def test_every_line_of_the_line_break_test():
     assert len(break_cases("Line")) > 10000  # the whole file was read
     assert line_failures() == []
+
+
+def test_latin_text_has_no_joining_characters():
+    """Latin text below U+0300 is cut without lookups, one character a cluster (CR LF
+    aside); this holds only while the data gives none of those characters a joining class."""
+    from segmentation_data import grapheme_break
+    assert {grapheme_break(cp) for cp in range(0x300)} == {"Other", "Control", "CR", "LF"}
+    text = "".join(map(chr, range(0x300))) + "\r\n"
+    assert charlore.graphemes(text) == list(text[:-2]) + ["\r\n"]

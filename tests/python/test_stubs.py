@@ -15,7 +15,8 @@ INSTALLED_STUB = pathlib.Path(charlore.__file__).with_name("charlore.pyi")
 QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combining",
            "mirrored", "east_asian_width", "decomposition", "name", "lookup", "normalize"]
 # Queries of the current database alone: module functions only.
-MODULE_QUERIES = ["graphemes", "words", "sentences", "line_breaks", "width"]
+MODULE_QUERIES = ["graphemes", "words", "sentences", "line_breaks", "width",
+                  "script", "script_extensions", "block", "age"]
 
 
 def load_stub(path):
@@ -122,7 +123,8 @@ CALLS = [
     ("decomposition", ("\u00c0",)), ("normalize", ("NFKD", "\ufb01")),
 ]
 MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("words", ("Hi there",)),
-                ("sentences", ("Hi. There.",)), ("line_breaks", ("a b\n",)), ("width", ("\u65e5",))]
+                ("sentences", ("Hi. There.",)), ("line_breaks", ("a b\n",)), ("width", ("\u65e5",)),
+                ("script", ("A",)), ("script_extensions", ("\u0660",)), ("block", ("A",)), ("age", ("A",))]
 
 
 def result_matches(query, arguments, database):
@@ -146,6 +148,8 @@ def conforms(value, hint):
     origin, arguments = typing.get_origin(hint), typing.get_args(hint)
     if origin is list:
         return isinstance(value, list) and all(conforms(item, arguments[0]) for item in value)
+    if origin is tuple and arguments[-1:] == (Ellipsis,):
+        return isinstance(value, tuple) and all(conforms(item, arguments[0]) for item in value)
     if origin is tuple:
         return isinstance(value, tuple) and len(value) == len(arguments) and \
             all(conforms(item, h) for item, h in zip(value, arguments))
