@@ -2,6 +2,7 @@
 include/charlore.h, linked against the installed module file and run: both builds agree
 and give the values the character-type functions are known to have."""
 import pathlib
+import shutil
 import subprocess
 import sysconfig
 
@@ -9,7 +10,9 @@ import pytest
 
 import charlore
 
-pytestmark = pytest.mark.installed
+pytestmark = [pytest.mark.installed,
+              pytest.mark.skipif(shutil.which("cc") is None or shutil.which("c++") is None,
+                                 reason="needs a C and a C++ compiler (cc, c++)")]
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 EXAMPLE = ROOT / "examples" / "character_types.c"
