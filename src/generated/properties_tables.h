@@ -12,7 +12,7 @@ struct CharacterRecord {
     uint16_t script, extensions, block, age;
 };
 
-static constexpr const char *script_names[179] = {
+inline constexpr const char *script_names[179] = {
     "Adlm", "Aghb", "Ahom", "Arab", "Armi", "Armn",
     "Avst", "Bali", "Bamu", "Bass", "Batk", "Beng",
     "Berf", "Bhks", "Bopo", "Brah", "Brai", "Bugi",
@@ -45,7 +45,7 @@ static constexpr const char *script_names[179] = {
     "Yiii", "Zanb", "Zinh", "Zyyy", "Zzzz",
 };
 
-static constexpr const char *block_names[354] = {
+inline constexpr const char *block_names[354] = {
     "No_Block", "Basic Latin", "Latin-1 Supplement", "Latin Extended-A", "Latin Extended-B", "IPA Extensions",
     "Spacing Modifier Letters", "Combining Diacritical Marks", "Greek and Coptic", "Cyrillic", "Cyrillic Supplement", "Armenian",
     "Hebrew", "Arabic", "Syriac", "Arabic Supplement", "Thaana", "NKo",
@@ -107,7 +107,7 @@ static constexpr const char *block_names[354] = {
     "CJK Unified Ideographs Extension J", "Seal", "Tags", "Variation Selectors Supplement", "Supplementary Private Use Area-A", "Supplementary Private Use Area-B",
 };
 
-static constexpr const char *age_names[30] = {
+inline constexpr const char *age_names[30] = {
     "1.1", "2.0", "2.1", "3.0", "3.1", "3.2",
     "4.0", "4.1", "5.0", "5.1", "5.2", "6.0",
     "6.1", "6.2", "6.3", "7.0", "8.0", "9.0",
@@ -116,7 +116,7 @@ static constexpr const char *age_names[30] = {
 };
 
 // Script extension lists: those of list i are script_extension_members[starts[i]..starts[i + 1]).
-static constexpr uint16_t script_extension_starts[291] = {
+inline constexpr uint16_t script_extension_starts[291] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
@@ -138,7 +138,7 @@ static constexpr uint16_t script_extension_starts[291] = {
     708, 710, 712,
 };
 
-static constexpr uint8_t script_extension_members[712] = {
+inline constexpr uint8_t script_extension_members[712] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
@@ -187,7 +187,7 @@ static constexpr uint8_t script_extension_members[712] = {
 };
 
 // script, script extension list, block, age
-static constexpr CharacterRecord character_records[1289] = {
+inline constexpr CharacterRecord character_records[1289] = {
     {0, 0, 0, 0}, {177, 177, 1, 0}, {75, 75, 1, 0}, {177, 177, 2, 0}, {75, 75, 2, 0}, {177, 179, 2, 0},
     {75, 75, 3, 0}, {75, 75, 4, 0}, {75, 75, 4, 3}, {75, 75, 4, 5}, {75, 75, 4, 6}, {75, 75, 4, 7},
     {75, 75, 4, 8}, {75, 75, 5, 0}, {75, 75, 5, 3}, {75, 75, 5, 6}, {75, 75, 6, 0}, {177, 177, 6, 0},
@@ -438,8 +438,8 @@ static constexpr CharacterRecord character_records[1289] = {
     {176, 176, 351, 6}, {178, 178, 352, 1}, {178, 178, 353, 1},
 };
 
-static constexpr int CHARACTER_SHIFT = 7;
-static constexpr uint16_t character_stage1[8704] = {
+inline constexpr int CHARACTER_SHIFT = 7;
+inline constexpr uint16_t character_stage1[8704] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 41, 41, 42, 43, 44, 45,
@@ -986,7 +986,7 @@ static constexpr uint16_t character_stage1[8704] = {
     333, 333, 333, 333, 333, 333, 333, 333, 333, 333, 333, 333, 333, 333, 333, 333,
 };
 
-static constexpr uint16_t character_stage2[42752] = {
+inline constexpr uint16_t character_stage2[42752] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
