@@ -89,7 +89,8 @@ def test_module_docstring():
 
 def test_module_attribute_order():
     names = [n for n in vars(charlore) if not n.startswith("__")]
-    assert names == QUERY_ORDER + SEGMENTATION_ORDER + PROPERTY_ORDER + ["search", "unidata_version", "UCD", "ucd_3_2_0"]
+    assert names == (QUERY_ORDER + SEGMENTATION_ORDER + PROPERTY_ORDER
+                     + ["search", "unidata_version", "UCD", "ucd_3_2_0"])
 
 
 def test_search_docstring_and_signature():
