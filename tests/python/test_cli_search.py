@@ -80,6 +80,7 @@ RANGES = [
     ("0-0", range(0, 1)),
     ("00AC00-AC01", range(0xAC00, 0xAC02)),         # leading zeros, derived names
     ("D7FF-E000", range(0xD7FF, 0xE001)),           # lone surrogates on the way
+    ("E007F-E0080", range(0xE007F, 0xE0081)),       # out of every block and script
     ("10FFFE-10FFFF", range(0x10FFFE, 0x110000)),
 ]
 
