@@ -1,7 +1,8 @@
 """The command line: reads the text (arguments, standard input or character names), or
 finds the characters by words of their names or by a range of code points, normalizes
-the text if asked, and prints its characters' properties. Every failure the user can
-cause ends with one line on standard error and a non-zero exit status."""
+the text if asked, and prints its characters' properties, or the text's grapheme
+clusters or its width. Every failure the user can cause ends with one line on standard
+error and a non-zero exit status."""
 import argparse
 import json
 import os
@@ -9,6 +10,7 @@ import sys
 
 import charlore
 
+from charlore_cli.clusters import cluster_rows, render_clusters
 from charlore_cli.table import escape, properties, render_table
 
 FORMS = ("NFC", "NFD", "NFKC", "NFKD")
@@ -66,6 +68,12 @@ def _parser():
     parser.add_argument("--limit", type=_limit, metavar="N",
                         help=f"show at most N rows (default {DEFAULT_SEARCH_LIMIT} with --search, "
                              "no limit otherwise)")
+    view = parser.add_mutually_exclusive_group()
+    view.add_argument("--graphemes", action="store_true",
+                      help="show the text's grapheme clusters, one a line, with their code "
+                           "points and widths")
+    view.add_argument("--width", action="store_true",
+                      help="print the number of terminal columns the text takes")
     parser.add_argument("--ucd", choices=tuple(_databases()), default=charlore.unidata_version,
                         help="answer as of this version of the database (default %(default)s)")
     parser.add_argument("--json", action="store_true", help="print one JSON document")
@@ -143,6 +151,13 @@ def _look_up(database, names):
 
 
 def _check_combinations(arguments):
+    text_view = "--graphemes" if arguments.graphemes else "--width" if arguments.width else None
+    if text_view and (arguments.search or arguments.range is not None):
+        raise UsageError(f"{text_view} applies to a text, not to --search or --range")
+    if text_view and arguments.limit is not None:
+        raise UsageError(f"--limit applies to rows of characters, not to {text_view}")
+    if text_view and arguments.ucd != charlore.unidata_version:
+        raise UsageError(f"{text_view} answers from the current database ({charlore.unidata_version}) only")
     if arguments.range is not None and arguments.text:
         raise UsageError("--range takes no TEXT arguments")
     if arguments.form and (arguments.search or arguments.range is not None):
@@ -216,20 +231,30 @@ def _document(arguments):
         document["form"] = arguments.form
         text = database.normalize(arguments.form, text)
     document["text"] = text
+    if arguments.graphemes:
+        document["graphemes"] = cluster_rows(text)
+    if arguments.graphemes or arguments.width:
+        document["width"] = charlore.width(text)
+        return document
     if arguments.limit is None:
         document["characters"] = [properties(database, ch) for ch in text]
         return document
     return _limited(database, document, list(text), arguments.limit)
 
 
-def _text_lines(document):
-    """The document for people: what was looked up or normalized, then the table."""
+def _text_lines(arguments, document):
+    """The document for people: what was looked up or normalized, then the table (of
+    characters or of clusters); or the width alone."""
+    if arguments.width:
+        return [str(document["width"])]
     lines = [f"{escape(entry['name'])}: {escape(entry['text'])}" for entry in document.get("names", ())]
     if "form" in document:
         lines.append(f"{document['form']}: {escape(document['text'])}")
     if lines:
         lines.append("")
-    if document["characters"]:
+    if arguments.graphemes:
+        lines.extend(render_clusters(document["graphemes"]) if document["graphemes"] else [])
+    elif document["characters"]:
         lines.extend(render_table(document["characters"]))
     if document.get("more"):
         lines.append(f"{document['more']} more (see --limit)")
@@ -262,7 +287,7 @@ def main(argv=None):
         if arguments.json:
             lines = [json.dumps(document, ensure_ascii=True, indent=2)]
         else:
-            lines = _text_lines(document)
+            lines = _text_lines(arguments, document)
         _write(lines)
     except CommandError as error:
         if error.args[0] is not None:
