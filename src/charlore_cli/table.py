@@ -70,7 +70,7 @@ def properties(database, ch):
     }
 
 
-def _shown_character(ch):
+def shown_character(ch):
     """The character cell: the character itself, on a dotted circle if it is a combining
     mark, or nothing if it is unsafe or invisible to print."""
     category = charlore.category(ch)
@@ -98,7 +98,7 @@ def table_cells(row):
     numeric = row["numeric"]
     return [
         row["code_point"],
-        _shown_character(row["character"]),
+        shown_character(row["character"]),
         row["name"] if row["name"] is not None else name_placeholder(cp, row["category"]),
         row["category"],
         row["script"] or "",
