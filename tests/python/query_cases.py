@@ -118,6 +118,13 @@ MODULE_CASES = [
     ("script_extensions", (65,)),
     ("block", ()),
     ("age", ("a", "b")),
+    *[("property", (name, ch)) for name in ("Line_Break", "is alpha", "ccc", "nv", "sc", "blk", "age", "NFC_QC")
+      for ch in ("A", "\u0660", "\u0378", "\udfff", "\U0010ffff")],
+    ("property", ("no such property", "A")),
+    ("property", ("\udfff" * 100, "A")),
+    ("property", ("lb", "ab")),
+    ("property", (b"lb", "A")),
+    ("property", ("lb",)),
     ("search", ("hangul syllable gag",)),
     ("search", ("Leftwards Arrow With Hook",)),
     ("search", ("cjk unified ideograph-4e00",)),

@@ -17,7 +17,7 @@ QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combinin
                "is_normalized"]
 # Queries of the current database alone: module functions only.
 MODULE_QUERIES = ["graphemes", "words", "sentences", "line_breaks", "width",
-                  "script", "script_extensions", "block", "age", "search"]
+                  "script", "script_extensions", "block", "age", "property", "search"]
 
 
 def load_stub(path):
@@ -136,7 +136,8 @@ CALLS = [
 MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("words", ("Hi there",)),
                 ("sentences", ("Hi. There.",)), ("line_breaks", ("a b\n",)), ("width", ("\u65e5",)),
                 ("script", ("A",)), ("script_extensions", ("\u0660",)), ("block", ("A",)), ("age", ("A",)),
-                ("search", ("arrow",))]
+                ("property", ("Alpha", "A")), ("property", ("lb", "A")), ("property", ("ccc", "A")),
+                ("property", ("nv", "\u00bd")), ("property", ("nv", "A")), ("search", ("arrow",))]
 
 
 def result_matches(query, arguments, database):
