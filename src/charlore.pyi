@@ -2,7 +2,7 @@
 # function answering from the current database and a method of UCD objects), the
 # functions of the module alone, the version string, the UCD type and its one instance
 # ucd_3_2_0.
-import builtins
+import builtins as _builtins
 from typing import Final, Literal, TypeAlias, TypeVar, final, overload
 
 _T = TypeVar("_T")
@@ -53,7 +53,7 @@ def search(words: str, /) -> list[str]: ...
 
 @final
 class UCD:
-    @builtins.property
+    @_builtins.property
     def unidata_version(self) -> str: ...
     @overload
     def decimal(self, chr: str, /) -> int: ...

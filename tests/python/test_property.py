@@ -122,7 +122,8 @@ CASES = [
     ("blk", "A", "ASCII"), ("blk", "\U000e0080", "NB"), ("age", "\u0378", "NA"), ("sc", "\u0378", "Zzzz"),
     ("Bidi_M", "(", True), ("Bidi_M", "A", False), ("CE", "\u0958", True), ("Comp_Ex", "\u0958", True),
     ("NFC_QC", "\u0301", "M"), ("NFC_QC", "A", "Y"), ("InCB", "\u094d", "Linker"), ("InCB", "A", "None"),
-    ("ea", "\u3000", "F"), ("ea", "\u0378", "N"), ("lb", "\U000e0100", "CM"), ("lb", "\U000e0080", "XX"), ("vo", "\u3042", "U"),
+    ("ea", "\u3000", "F"), ("ea", "\u0378", "N"), ("lb", "\U000e0100", "CM"), ("lb", "\U000e0080", "XX"),
+    ("vo", "\u3042", "U"),
     ("Emoji", "\U0001f600", True), ("ExtPict", "\U0001fffd", True), ("Alpha", "\U0010ffff", False),
 ]
 
