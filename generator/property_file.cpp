@@ -114,7 +114,7 @@ std::string loose_key(const std::string &name) {
         if (c == ' ' || c == '\t' || c == '_' || c == '-') continue;
         key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    if (key.compare(0, 2, "is") == 0) key.erase(0, 2);
+    if (key.size() > 2 && key.compare(0, 2, "is") == 0) key.erase(0, 2);
     return key;
 }
 

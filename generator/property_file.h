@@ -53,7 +53,8 @@ std::map<std::string, PropertyRanges> read_named_properties(const std::filesyste
 PropertyColumn property_column(const PropertyRanges &ranges, const std::string *fallback, const std::string &what);
 
 // A name as loose matching compares it: ASCII letters in lower case, spaces, tabs,
-// underscores and hyphens dropped, then an initial "is" dropped.
+// underscores and hyphens dropped, then an initial "is" dropped unless it is all that
+// is left (Line_Break's value "IS" keeps its key; an empty name matches nothing).
 std::string loose_key(const std::string &name);
 
 }  // namespace gen

@@ -25,6 +25,7 @@ struct Property {
     Kind kind = BINARY;
     int group = -1, column = 0, bit = 0;  // where the record tables hold the value
     size_t first_value = 0, value_count = 0;
+    size_t first_key = 0, key_count = 0;
     const std::string &short_name() const { return aliases[0]; }
     const std::string &long_name() const { return aliases[1]; }
 };
@@ -387,6 +388,41 @@ Output build_property_values_tables(Context &context) {
     }
     if (numeric_values.size() > 256) throw InputError("Numeric_Value: more than 256 distinct values");
 
+    // Value names as loose keys, sorted within each property, with the stored value each
+    // stands for: 0 or 1 for a binary property, the combining class, the position of a
+    // block in block_names, else the value's position among the property's values.
+    const std::vector<std::string> block_order =
+        property_column(read_property_file(context.current_file("Blocks.txt")), nullptr, "Blocks.txt").values;
+    std::vector<std::string> value_keys;
+    std::vector<uint32_t> value_of_key;
+    for (Property &p : properties) {
+        if (p.kind == NUMERIC) continue;
+        auto aliases = value_aliases.find(p.short_name());
+        if (aliases == value_aliases.end()) throw InputError(p.long_name() + ": no values in PropertyValueAliases.txt");
+        std::map<std::string, uint32_t> keys;
+        for (size_t i = 0; i < aliases->second.size(); ++i) {
+            const auto &names = aliases->second[i];
+            uint32_t stored = static_cast<uint32_t>(i);
+            if (p.kind == BINARY) stored = names[0] == "Y" ? 1 : 0;
+            if (p.kind == COMBINING_CLASS) stored = static_cast<uint32_t>(std::stoi(names[0]));
+            if (p.kind == BLOCK) {
+                auto it = std::find_if(block_order.begin(), block_order.end(), [&](const std::string &b) {
+                    return std::any_of(names.begin(), names.end(), [&](const std::string &n) { return loose_key(n) == loose_key(b); });
+                });
+                if (it == block_order.end()) throw InputError("Block: value '" + names[0] + "' is in no block of Blocks.txt");
+                stored = static_cast<uint32_t>(it - block_order.begin());
+            }
+            for (const std::string &name : names) {
+                auto [it, inserted] = keys.emplace(loose_key(name), stored);
+                if (!inserted && it->second != stored)
+                    throw InputError(p.long_name() + ": value alias '" + name + "' is ambiguous");
+            }
+        }
+        p.first_key = value_keys.size();
+        p.key_count = keys.size();
+        for (const auto &[key, stored] : keys) value_keys.push_back(key), value_of_key.push_back(stored);
+    }
+
     // Property names: every alias once, and every loose key once.
     std::map<std::string, size_t> exact, loose;
     for (size_t i = 0; i < properties.size(); ++i)
@@ -405,14 +441,16 @@ Output build_property_values_tables(Context &context) {
     for (const char *k : KIND_NAMES) out.text(std::string(" ") + k + ",");
     out.text(" };\n\n");
     out.text("// A property: its long name, how its value is kept, and which record table, byte and\n"
-             "// bit hold it; an enumerated one's values are value_names[first_value..+value_count).\n"
+             "// bit hold it; an enumerated one's values are value_names[first_value..+value_count), and\n"
+             "// the keys of its value names value_keys[first_key..+key_count).\n"
              "struct PropertyInfo {\n    const char *name;\n    PropertyKind kind;\n    uint8_t table, column, bit;\n"
-             "    uint16_t first_value, value_count;\n};\n\n");
+             "    uint16_t first_value, value_count;\n    uint16_t first_key, key_count;\n};\n\n");
     out.text("inline constexpr PropertyInfo property_info[" + std::to_string(properties.size()) + "] = {\n");
     for (const Property &p : properties)
         out.text("    {" + string_literal(p.long_name()) + ", " + KIND_NAMES[p.kind] + ", " +
                  std::to_string(std::max(p.group, 0)) + ", " + std::to_string(p.column) + ", " + std::to_string(p.bit) +
-                 ", " + std::to_string(p.first_value) + ", " + std::to_string(p.value_count) + "},\n");
+                 ", " + std::to_string(p.first_value) + ", " + std::to_string(p.value_count) + ", " +
+                 std::to_string(p.first_key) + ", " + std::to_string(p.key_count) + "},\n");
     out.text("};\n\n");
 
     std::vector<std::string> alias_names, key_names;
@@ -429,6 +467,10 @@ Output build_property_values_tables(Context &context) {
 
     out.text("// The short alias of each enumerated value.\n");
     write_strings(out, "value_names", value_names);
+    out.text("// Every value name of each property as loose matching compares it, sorted within the\n"
+             "// property, and the stored value it stands for.\n");
+    write_strings(out, "value_keys", value_keys);
+    out.array("uint16_t", "value_of_key", value_of_key);
     out.text("// Numeric_Value by index; index 0 stands for NaN, the value of characters without one.\n");
     out.text("inline constexpr double numeric_values[" + std::to_string(numeric_values.size()) + "] = {");
     for (size_t i = 0; i < numeric_values.size(); ++i)
@@ -440,6 +482,7 @@ Output build_property_values_tables(Context &context) {
              "struct RecordTable {\n    int shift, width;\n    const uint16_t *stage1, *stage2;\n"
              "    const uint8_t *records;\n};\n\n");
     std::vector<std::string> summary;
+    std::vector<uint32_t> record_counts, stage2_sizes;
     std::string tables;
     for (int g = 0; g < GROUPS; ++g) {
         const auto &columns = group_columns[g];
@@ -459,6 +502,8 @@ Output build_property_values_tables(Context &context) {
         std::vector<uint32_t> bytes;
         for (const auto &r : records.records()) bytes.insert(bytes.end(), r.begin(), r.end());
         const std::string n = std::to_string(g);
+        record_counts.push_back(static_cast<uint32_t>(records.records().size()));
+        stage2_sizes.push_back(static_cast<uint32_t>(index.stage2.size()));
         out.array("uint16_t", "table" + n + "_stage1", index.stage1);
         out.array("uint16_t", "table" + n + "_stage2", index.stage2);
         out.array("uint8_t", "table" + n + "_records", bytes, static_cast<int>(std::max<size_t>(columns.size(), 1)));
@@ -469,6 +514,8 @@ Output build_property_values_tables(Context &context) {
                           " blocks of " + std::to_string(1 << index.shift) + ", " +
                           std::to_string(2 * (index.stage1.size() + index.stage2.size()) + bytes.size()) + " bytes");
     }
+    out.array("uint32_t", "table_record_counts", record_counts);
+    out.array("uint32_t", "table_stage2_sizes", stage2_sizes);
     out.text("inline constexpr RecordTable record_tables[" + std::to_string(GROUPS) + "] = {\n" + tables + "};\n\n");
     out.text("}  // namespace charlore::property_values\n");
 

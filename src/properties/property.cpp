@@ -20,8 +20,6 @@ constexpr size_t PROPERTIES = sizeof property_info / sizeof property_info[0];
 constexpr size_t VALUES = sizeof value_names / sizeof value_names[0];
 constexpr size_t NUMBERS = sizeof numeric_values / sizeof numeric_values[0];
 constexpr size_t ALIASES = sizeof property_aliases / sizeof property_aliases[0];
-// Longer than every loose key: a longer name matches nothing.
-constexpr size_t KEY_LIMIT = 64;
 
 // Written only by create_property_values at import, read-only afterwards.
 PyObject *value_strings[VALUES];
@@ -51,17 +49,18 @@ int loose_property(PyObject *name) {
         key[size++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
     key[size] = '\0';
-    const char *k = size >= 2 && key[0] == 'i' && key[1] == 's' ? key + 2 : key;
+    const char *k = size > 2 && key[0] == 'i' && key[1] == 's' ? key + 2 : key;
     const char *const *found = std::lower_bound(std::begin(property_keys), std::end(property_keys), k,
                                                 [](const char *a, const char *b) { return std::strcmp(a, b) < 0; });
     if (found == std::end(property_keys) || std::strcmp(*found, k) != 0) return -1;
     return property_of_key[found - std::begin(property_keys)];
 }
 
-// The number of the property `name` names; -1 with an exception set when it names none.
-int property_number(PyObject *name) {
+}  // namespace
+
+int property_number(PyObject *name, const char *function) {
     if (!PyUnicode_Check(name)) {
-        PyErr_Format(PyExc_TypeError, "property() argument 1 must be str, not %.100s", Py_TYPE(name)->tp_name);
+        PyErr_Format(PyExc_TypeError, "%s() argument 1 must be str, not %.100s", function, Py_TYPE(name)->tp_name);
         return -1;
     }
     PyObject *number = PyDict_GetItemWithError(alias_numbers, name);  // borrowed
@@ -71,8 +70,6 @@ int property_number(PyObject *name) {
     if (found < 0) PyErr_Format(PyExc_ValueError, "unknown property '%U'", name);
     return found;
 }
-
-}  // namespace
 
 const char property_doc[] =
     "property($module, name, chr, /)\n--\n\n"
@@ -88,7 +85,7 @@ PyObject *query_property(PyObject *, PyObject *const *arguments, Py_ssize_t coun
         PyErr_Format(PyExc_TypeError, "property expected 2 arguments, got %zd", count);
         return nullptr;
     }
-    const int number = property_number(arguments[0]);
+    const int number = property_number(arguments[0], "property");
     if (number < 0) return nullptr;
     const int cp = character_argument(arguments[1], "C:property");
     if (cp < 0) return nullptr;

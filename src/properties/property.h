@@ -26,9 +26,19 @@ inline const CharacterRecord &record_of(uint32_t cp) {
     return character_records[character_stage2[(block << CHARACTER_SHIFT) | (cp & ((1u << CHARACTER_SHIFT) - 1))]];
 }
 
+// Longer than every loose key of a property or value name: a longer name matches nothing.
+constexpr size_t KEY_LIMIT = 64;
+
+// The number of the property `name` names (exactly or loosely); -1 with an exception set
+// when it names none or is not a str (`function` names the query in that message).
+int property_number(PyObject *name, const char *function);
+
 // property(name, chr, /): the value of any property of chr.
 PyObject *query_property(PyObject *module, PyObject *const *arguments, Py_ssize_t count);
 extern const char property_doc[];
+// code_points(name, value, /): the ranges of code points whose property has the value.
+PyObject *query_code_points(PyObject *module, PyObject *const *arguments, Py_ssize_t count);
+extern const char code_points_doc[];
 
 // Makes the objects `property` answers with (value names, numbers, the table of property
 // names) and adds the module's `_property_names`. -1 with an exception set on failure.

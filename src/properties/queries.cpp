@@ -97,6 +97,8 @@ PyMethodDef property_methods[] = {
     {"age", query_age, METH_O, age_doc},
     {"property", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(query_property)), METH_FASTCALL,
      property_doc},
+    {"code_points", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(query_code_points)), METH_FASTCALL,
+     code_points_doc},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -11,7 +11,7 @@ QUERY_ORDER = ["decimal", "digit", "numeric", "category", "bidirectional", "comb
                "is_normalized"]
 # Module functions of the current database alone, after the shared queries.
 SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "line_breaks", "width"]
-PROPERTY_ORDER = ["script", "script_extensions", "block", "age", "property"]
+PROPERTY_ORDER = ["script", "script_extensions", "block", "age", "property", "code_points"]
 SEARCH_DOC = ("search($module, words, /)\n--\n\n"
               "Find characters by words of their names.\n\n"
               "Returns, as a list of strings, every character whose name holds each of the\n"

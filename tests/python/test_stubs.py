@@ -18,7 +18,8 @@ QUERIES = ["decimal", "digit", "numeric", "category", "bidirectional", "combinin
                "is_normalized"]
 # Queries of the current database alone: module functions only.
 MODULE_QUERIES = ["graphemes", "words", "sentences", "line_breaks", "width",
-                  "script", "script_extensions", "block", "age", "property", "search"]
+                  "script", "script_extensions", "block", "age", "property", "code_points",
+                  "search"]
 
 
 def load_stub(path):
@@ -139,7 +140,8 @@ MODULE_CALLS = [("graphemes", ("e\u0301\U0001f1eb\U0001f1f7",)), ("words", ("Hi 
                 ("sentences", ("Hi. There.",)), ("line_breaks", ("a b\n",)), ("width", ("\u65e5",)),
                 ("script", ("A",)), ("script_extensions", ("\u0660",)), ("block", ("A",)), ("age", ("A",)),
                 ("property", ("Alpha", "A")), ("property", ("lb", "A")), ("property", ("ccc", "\u0301")),
-                ("property", ("nv", "\u00bd")), ("property", ("nv", "A")), ("search", ("arrow",))]
+                ("property", ("nv", "\u00bd")), ("property", ("nv", "A")),
+                ("code_points", ("sc", "Han")), ("search", ("arrow",))]
 
 
 def result_matches(query, arguments, database):

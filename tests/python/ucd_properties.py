@@ -79,7 +79,7 @@ NAMED_FILES = ["PropList.txt", "DerivedCoreProperties.txt", "emoji/emoji-data.tx
 def loose(name):
     """A property or value name as loose matching compares it."""
     key = "".join(c for c in name.lower() if c not in " \t\n\r\f\v_-")
-    return key[2:] if key.startswith("is") else key
+    return key[2:] if key.startswith("is") and len(key) > 2 else key
 
 
 @functools.lru_cache(maxsize=None)
