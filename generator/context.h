@@ -57,5 +57,6 @@ Output build_normalize_tables(Context &context);
 Output build_names_tables(Context &context);
 Output build_segmentation_tables(Context &context);
 Output build_properties_tables(Context &context);
+Output build_property_values_tables(Context &context);
 
 }  // namespace gen
