@@ -1,7 +1,8 @@
 // Side-by-side timings of charlore and ICU4C over the same inputs: the exported
-// character-type functions, property-record lookups, names in both directions and
-// normalization. Every case is registered twice, ".../charlore" and ".../icu"; a case
-// whose charlore side is not built yet is skipped with the message "n/a".
+// character-type functions, property-record lookups, names in both directions,
+// normalization and (segmentation_bench.cpp) text segmentation. Every case is registered
+// twice, ".../charlore" and ".../icu" (".../utf8proc" for that peer); a case whose
+// charlore side is not built yet is skipped with the message "n/a".
 //
 // Usage: charlore-bench --data DIR [Google Benchmark options]; DIR holds the files that
 // python_bench.py writes (corpora.txt with the corpus files, names.txt).
@@ -26,6 +27,7 @@
 #include "database.h"
 #include "names.h"
 #include "normalize.h"
+#include "segmentation_bench.h"
 
 // Weak references, so that the benchmark builds before every exported function exists;
 // a missing one is null and its rows read "n/a".
@@ -388,6 +390,9 @@ int main(int argc, char **argv) {
     register_exported_functions(sequences);
     register_names(names);
     register_normalization(corpora);
+    static std::vector<std::pair<std::string, CodePoints>> segmentation_corpora;
+    for (const Corpus &corpus : corpora) segmentation_corpora.emplace_back(corpus.name, corpus.code_points);
+    register_segmentation(segmentation_corpora);
 
     int count = static_cast<int>(arguments.size());
     benchmark::Initialize(&count, arguments.data());

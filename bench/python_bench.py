@@ -20,6 +20,8 @@ import time
 import icu
 
 import corpora
+from property_rows import property_rows
+from search_rows import search_rows
 from segmentation_rows import segmentation_rows
 
 FORMS = ("NFC", "NFD", "NFKC", "NFKD")
@@ -253,6 +255,8 @@ def main():
     rows += name_rows(charlore, pairs, options.rounds)
     rows += query_rows(charlore, texts, options.rounds)
     rows += segmentation_rows(charlore, texts, options.rounds, compare, row)
+    rows += property_rows(charlore, texts, options.rounds, compare, row)
+    rows += search_rows(charlore, options.rounds, compare, row)
     rows += size_rows(charlore, options.module_dir)
     with open(options.out, "w") as out:
         json.dump(dict(level="python", icu_version=icu.ICU_VERSION, rounds=options.rounds, rows=rows), out, indent=1)

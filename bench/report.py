@@ -6,12 +6,15 @@ import argparse
 import json
 
 GOAL_EXPORTED_FUNCTION, GOAL_NAME, GOAL_LOOKUP = 1.0, 0.7, 0.5
+GOAL_SEGMENTATION = 1.0
+# The peer of a C++ case: ICU, or utf8proc for the cases that name it.
+PEERS = ("icu", "utf8proc")
 
 
 def cpp_rows(cpp, python_rows):
     """Rows of the C++ benchmark: median ns per item of both sides and their ratio."""
     states = {r["case"]: (r.get("state"), r["goal"]) for r in python_rows if r["section"] == "normalize"}
-    timings, order = {}, []
+    timings, order, labels = {}, [], {}
     for benchmark in cpp["benchmarks"]:
         if benchmark.get("run_type") == "aggregate" and benchmark.get("aggregate_name") != "median":
             continue
@@ -19,6 +22,8 @@ def cpp_rows(cpp, python_rows):
         if case not in timings:
             timings[case] = {}
             order.append(case)
+        if benchmark.get("label"):
+            labels[case] = benchmark["label"]
         if benchmark.get("error_occurred") or not benchmark.get("items_per_second"):
             timings[case].setdefault(side, None)
         else:
@@ -26,7 +31,8 @@ def cpp_rows(cpp, python_rows):
     rows = []
     for case in order:
         group, _, rest = case.partition("/")
-        ours, theirs = timings[case].get("charlore"), timings[case].get("icu")
+        ours = timings[case].get("charlore")
+        theirs = next((timings[case][side] for side in PEERS if side in timings[case]), None)
         ratio = ours / theirs if ours is not None and theirs else None
         state, goal = None, None
         if group == "cfunc":
@@ -35,8 +41,13 @@ def cpp_rows(cpp, python_rows):
             goal = GOAL_NAME if rest.startswith("name/") else GOAL_LOOKUP
         elif group == "normalize":
             state, goal = states.get(rest, (None, None))
-        rows.append(dict(section="C++ " + group, case=rest, state=state, charlore_ns=ours, icu_ns=theirs,
-                         ratio=ratio, goal=goal, met=None if goal is None or ratio is None else ratio <= goal))
+        elif group == "segmentation":
+            goal = GOAL_SEGMENTATION
+        row = dict(section="C++ " + group, case=rest, state=state, charlore_ns=ours, icu_ns=theirs,
+                   ratio=ratio, goal=goal, met=None if goal is None or ratio is None else ratio <= goal)
+        if case in labels:  # the segmentation cases say whether both sides agreed
+            row["same_result"] = labels[case] == "same result"
+        rows.append(row)
     return rows
 
 
@@ -57,7 +68,8 @@ def print_table(rows):
             continue
         goal = "" if r.get("goal") is None else f"{r['goal']:.1f}"
         met = {True: "yes", False: "NO", None: ""}[r.get("met")]
-        print(f"{r['case']:44} {r.get('state') or '':10} {number(r['charlore_ns']):>10} {number(r['icu_ns']):>10} "
+        state = r.get("state") or ("differs" if r.get("same_result") is False else "")
+        print(f"{r['case']:44} {state:10} {number(r['charlore_ns']):>10} {number(r['icu_ns']):>10} "
               f"{number(r['ratio']):>7} {goal:>6}  {met}")
 
 

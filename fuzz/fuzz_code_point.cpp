@@ -1,11 +1,12 @@
 // Fuzz target: decomposition and name of any code point on both database objects, and
-// its script, script extensions, block and age on the module. Checks the decomposition
+// its script, script extensions, block, age and every property on the module. Checks the decomposition
 // text against UnicodeData.txt (and the Hangul arithmetic), the stored names against
 // UnicodeData.txt, that every name found leads back to its character through lookup on
 // the same object, and that a character of UnicodeData.txt has an age.
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "harness.h"
 #include "unicode_data.h"
@@ -82,6 +83,28 @@ void check(PyObject *database, bool module, char32_t cp) {
     Py_DECREF(name);
 }
 
+// property answers every property of _property_names, and agrees with the single queries
+// that answer the same property.
+void check_every_property(PyObject *module, const std::u32string &ch) {
+    PyObject *names = PyObject_GetAttrString(module, "_property_names");
+    if (names == nullptr || !PyTuple_Check(names)) fuzz::broken("_property_names is a tuple", ch);
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(names); ++i) {
+        PyObject *value = fuzz::call(module, "property", {Py_NewRef(PyTuple_GET_ITEM(names, i)), fuzz::new_str(ch)});
+        if (value == nullptr) fuzz::broken("property answers " + utf8(PyTuple_GET_ITEM(names, i)), ch);
+        Py_DECREF(value);
+    }
+    Py_DECREF(names);
+    for (auto [name, query] : {std::pair{"General_Category", "category"}, {"ccc", "combining"}, {"sc", "script"},
+                               {"age", "age"}}) {
+        PyObject *by_name = fuzz::call(module, "property", {PyUnicode_FromString(name), fuzz::new_str(ch)});
+        PyObject *single = fuzz::call(module, query, {fuzz::new_str(ch)});
+        if (by_name == nullptr || single == nullptr || PyObject_RichCompareBool(by_name, single, Py_EQ) != 1)
+            fuzz::broken(std::string("property agrees with ") + query, ch);
+        Py_DECREF(by_name);
+        Py_DECREF(single);
+    }
+}
+
 // script, block and age give a non-empty str, script_extensions a non-empty tuple of
 // four-letter codes; a character UnicodeData.txt lists has an age other than "NA".
 void check_properties(char32_t cp) {
@@ -101,6 +124,7 @@ void check_properties(char32_t cp) {
     for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(extensions); ++i)
         if (utf8(PyTuple_GET_ITEM(extensions, i)).size() != 4) fuzz::broken("script codes have four letters", ch);
     Py_DECREF(extensions);
+    check_every_property(module, ch);
 }
 
 }  // namespace

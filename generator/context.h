@@ -58,5 +58,6 @@ Output build_expansion_tables(Context &context);
 Output build_names_tables(Context &context);
 Output build_segmentation_tables(Context &context);
 Output build_properties_tables(Context &context);
+Output build_property_values_tables(Context &context);
 
 }  // namespace gen

@@ -1,85 +1,20 @@
-// Script, script extensions, block and age of every code point: one reader of the
-// `range ; [property ;] value` files with their @missing defaults, and one two-stage
-// table of shared records that answers all four with a single lookup.
+// Script, script extensions, block and age of every code point: one two-stage table of
+// shared records that answers all four with a single lookup.
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <tuple>
 
 #include "context.h"
+#include "property_file.h"
 #include "tables.h"
 
 namespace gen {
 
 namespace {
 
-// One property's raw value (as the file spells it) for every code point, as an index
-// into `values`, which lists them in order of first appearance.
-struct PropertyColumn {
-    std::vector<std::string> values;
-    std::vector<uint16_t> of;
-
-    uint16_t index(const std::string &value) {
-        auto it = std::find(values.begin(), values.end(), value);
-        if (it != values.end()) return static_cast<uint16_t>(it - values.begin());
-        values.push_back(value);
-        return static_cast<uint16_t>(values.size() - 1);
-    }
-    void set(CodePointRange r, uint16_t v) { std::fill(of.begin() + r.first, of.begin() + r.last + 1, v); }
-};
-
-std::string trimmed(std::string_view s) {
-    size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
-    return b == std::string_view::npos ? std::string() : std::string(s.substr(b, e - b + 1));
-}
-
-// Reads `property` from a file of lines `range ; property ; value` (or `range ; value`
-// when property is empty). `# @missing:` lines give the value of code points that no
-// data line lists; a later one overrides an earlier one where their ranges overlap. A
-// file without a default covering every code point is refused.
-PropertyColumn read_property(const std::filesystem::path &path, const std::string &property) {
-    PropertyColumn column;
-    column.of.assign(CODE_POINTS, 0);
-    std::vector<bool> covered(CODE_POINTS, false);
-    const size_t value_field = property.empty() ? 1 : 2;
-
-    std::ifstream in(path);
-    if (!in) fail(path.string(), "cannot read");
-    std::string text, path_string = path.string();
-    int number = 0;
-    const std::string marker = "# @missing:";
-    while (std::getline(in, text)) {
-        ++number;
-        if (text.compare(0, marker.size(), marker) != 0) continue;
-        std::vector<std::string_view> fields;
-        std::string_view rest(text);
-        rest.remove_prefix(marker.size());
-        for (size_t semicolon; (semicolon = rest.find(';')) != std::string_view::npos; rest.remove_prefix(semicolon + 1))
-            fields.push_back(rest.substr(0, semicolon));
-        fields.push_back(rest);
-        Line line{&path_string, number, {}};
-        std::vector<std::string> kept;
-        for (std::string_view f : fields) kept.push_back(trimmed(f));
-        for (const std::string &k : kept) line.fields.push_back(k);
-        if (line.fields.size() != value_field + 1) {
-            if (property.empty() || line.fields.size() != 2) line.fail("malformed @missing line");
-            continue;  // the default of a property without values listed here
-        }
-        if (!property.empty() && line.fields[1] != property) continue;
-        CodePointRange r = line.range(0);
-        column.set(r, column.index(std::string(line.fields[value_field])));
-        std::fill(covered.begin() + r.first, covered.begin() + r.last + 1, true);
-    }
-    if (std::find(covered.begin(), covered.end(), false) != covered.end())
-        fail(path_string, "no @missing default for some code points of " + (property.empty() ? "its property" : property));
-
-    UcdFile file(path);
-    for (const Line &line : file.lines(value_field + 1)) {
-        if (!property.empty() && line.fields[1] != property) continue;
-        if (line.fields.size() != value_field + 1) line.fail("expected " + std::to_string(value_field + 1) + " fields");
-        column.set(line.range(0), column.index(std::string(line.fields[value_field])));
-    }
-    return column;
+// The values of a file of one property, `range ; value`, with its @missing defaults.
+PropertyColumn read_property(const std::filesystem::path &path) {
+    return property_column(read_property_file(path), nullptr, path.string());
 }
 
 // Short and long value aliases of one property from PropertyValueAliases.txt, in file
@@ -118,14 +53,14 @@ Output build_properties_tables(Context &context) {
     const auto ages = value_aliases(aliases_path, "age");
 
     // Script: stored as the index of its value in PropertyValueAliases.txt.
-    PropertyColumn script = read_property(context.current_file("Scripts.txt"), "");
+    PropertyColumn script = read_property(context.current_file("Scripts.txt"));
     std::vector<uint16_t> script_of_value;
     for (const std::string &v : script.values)
         script_of_value.push_back(alias_index(scripts, v, context.current_file("Scripts.txt").string()));
 
     // Script extensions: distinct lists of script indices in file order; the default
     // "<script>" stands for the one-element list of the character's script.
-    PropertyColumn extensions = read_property(context.current_file("ScriptExtensions.txt"), "");
+    PropertyColumn extensions = read_property(context.current_file("ScriptExtensions.txt"));
     std::vector<std::vector<uint16_t>> extension_sets;
     std::map<std::vector<uint16_t>, uint16_t> set_numbers;
     auto set_number = [&](const std::vector<uint16_t> &set) {
@@ -151,8 +86,8 @@ Output build_properties_tables(Context &context) {
         list_of_value.push_back(set_number(set));
     }
 
-    PropertyColumn block = read_property(context.current_file("Blocks.txt"), "");
-    PropertyColumn age = read_property(context.current_file("DerivedAge.txt"), "");
+    PropertyColumn block = read_property(context.current_file("Blocks.txt"));
+    PropertyColumn age = read_property(context.current_file("DerivedAge.txt"));
     std::vector<uint16_t> age_of_value;
     for (const std::string &v : age.values)
         age_of_value.push_back(alias_index(ages, v, context.current_file("DerivedAge.txt").string()));
@@ -181,6 +116,17 @@ Output build_properties_tables(Context &context) {
     write_names(out, "script_names", script_names);
     write_names(out, "block_names", block.values);
     write_names(out, "age_names", age_names);
+    // The short alias of each block, in the order of block_names.
+    const auto block_aliases = value_aliases(aliases_path, "blk");
+    std::vector<std::string> block_short_names;
+    for (const std::string &v : block.values) {
+        auto it = std::find_if(block_aliases.begin(), block_aliases.end(), [&](const auto &a) {
+            return loose_key(a.first) == loose_key(v) || loose_key(a.second) == loose_key(v);
+        });
+        if (it == block_aliases.end()) fail(context.current_file("Blocks.txt").string(), "unknown block '" + v + "'");
+        block_short_names.push_back(it->first);
+    }
+    write_names(out, "block_short_names", block_short_names);
 
     std::vector<uint32_t> set_starts, set_members;
     for (const auto &set : extension_sets) {

@@ -2,11 +2,15 @@
 # function answering from the current database and a method of UCD objects), the
 # functions of the module alone, the version string, the UCD type and its one instance
 # ucd_3_2_0.
+import builtins as _builtins
 from typing import Final, Literal, TypeAlias, TypeVar, final, overload
 
 _T = TypeVar("_T")
 
 _NormalizationForm: TypeAlias = Literal["NFC", "NFD", "NFKC", "NFKD"]
+# What `property` answers: bool for binary properties, int for the combining class,
+# float or None for the numeric value, a value name otherwise.
+_PropertyValue: TypeAlias = bool | int | float | str | None
 
 unidata_version: Final[str]
 
@@ -44,11 +48,13 @@ def script(chr: str, /) -> str: ...
 def script_extensions(chr: str, /) -> tuple[str, ...]: ...
 def block(chr: str, /) -> str: ...
 def age(chr: str, /) -> str: ...
+def property(name: str, chr: str, /) -> _PropertyValue: ...
+def code_points(name: str, value: str | float, /) -> tuple[tuple[int, int], ...]: ...
 def search(words: str, /) -> list[str]: ...
 
 @final
 class UCD:
-    @property
+    @_builtins.property
     def unidata_version(self) -> str: ...
     @overload
     def decimal(self, chr: str, /) -> int: ...

@@ -14,6 +14,7 @@
 #include "names.h"
 #include "is_normalized.h"
 #include "normalize.h"
+#include "properties/property.h"
 #include "properties/queries.h"
 #include "segmentation/queries.h"
 
@@ -281,7 +282,7 @@ extern "C" CHARLORE_API PyObject *PyInit_charlore(void) {
         properties::create_property_strings() < 0 ||
         PyModule_AddStringConstant(module, "unidata_version", "18.0.0") < 0 ||
         PyModule_AddObjectRef(module, "UCD", reinterpret_cast<PyObject *>(&UCD_Type)) < 0 ||
-        add_old_version_object(module) < 0) {
+        add_old_version_object(module) < 0 || properties::create_property_values(module) < 0) {
         Py_DECREF(module);
         return nullptr;
     }

@@ -1,7 +1,8 @@
 """The command line: reads the text (arguments, standard input or character names), or
 finds the characters by words of their names or by a range of code points, normalizes
-the text if asked, and prints its characters' properties. Every failure the user can
-cause ends with one line on standard error and a non-zero exit status."""
+the text if asked, and prints its characters' main properties or every property, or
+the text's grapheme clusters or its width. Every failure the user can cause ends with one line on standard
+error and a non-zero exit status."""
 import argparse
 import json
 import os
@@ -9,6 +10,8 @@ import sys
 
 import charlore
 
+from charlore_cli.clusters import cluster_rows, render_clusters
+from charlore_cli.property_blocks import property_row, render_property_blocks
 from charlore_cli.table import escape, properties, render_table
 
 FORMS = ("NFC", "NFD", "NFKC", "NFKD")
@@ -66,6 +69,14 @@ def _parser():
     parser.add_argument("--limit", type=_limit, metavar="N",
                         help=f"show at most N rows (default {DEFAULT_SEARCH_LIMIT} with --search, "
                              "no limit otherwise)")
+    view = parser.add_mutually_exclusive_group()
+    view.add_argument("--properties", action="store_true",
+                      help="show every property of each character, one block per character")
+    view.add_argument("--graphemes", action="store_true",
+                      help="show the text's grapheme clusters, one a line, with their code "
+                           "points and widths")
+    view.add_argument("--width", action="store_true",
+                      help="print the number of terminal columns the text takes")
     parser.add_argument("--ucd", choices=tuple(_databases()), default=charlore.unidata_version,
                         help="answer as of this version of the database (default %(default)s)")
     parser.add_argument("--json", action="store_true", help="print one JSON document")
@@ -143,6 +154,15 @@ def _look_up(database, names):
 
 
 def _check_combinations(arguments):
+    text_view = "--graphemes" if arguments.graphemes else "--width" if arguments.width else None
+    if text_view and (arguments.search or arguments.range is not None):
+        raise UsageError(f"{text_view} applies to a text, not to --search or --range")
+    if text_view and arguments.limit is not None:
+        raise UsageError(f"--limit applies to rows of characters, not to {text_view}")
+    if text_view and arguments.ucd != charlore.unidata_version:
+        raise UsageError(f"{text_view} answers from the current database ({charlore.unidata_version}) only")
+    if arguments.properties and arguments.ucd != charlore.unidata_version:
+        raise UsageError(f"--properties answers from the current database ({charlore.unidata_version}) only")
     if arguments.range is not None and arguments.text:
         raise UsageError("--range takes no TEXT arguments")
     if arguments.form and (arguments.search or arguments.range is not None):
@@ -160,15 +180,15 @@ def _distinct_characters(found):
     return list(seen)
 
 
-def _limited(database, document, characters, limit):
+def _limited(describe, document, characters, limit):
     """Fills in the rows of at most `limit` of the characters and how many are left out."""
     shown = characters if limit is None else characters[:limit]
-    document["characters"] = [properties(database, ch) for ch in shown]
+    document["characters"] = [describe(ch) for ch in shown]
     document["more"] = len(characters) - len(shown)
     return document
 
 
-def _search_document(database, given, limit):
+def _search_document(database, describe, given, limit):
     words = " ".join(given) if given else _standard_input()
     try:
         found = charlore.search(words)
@@ -177,16 +197,16 @@ def _search_document(database, given, limit):
     if not found:
         raise CommandError(f"no character name holds the words '{escape(' '.join(words.split()))}'")
     document = {"unidata_version": database.unidata_version, "search": words}
-    return _limited(database, document, _distinct_characters(found), limit)
+    return _limited(describe, document, _distinct_characters(found), limit)
 
 
-def _range_document(database, code_points, limit):
+def _range_document(database, describe, code_points, limit):
     first, last = code_points
     document = {"unidata_version": database.unidata_version,
                 "range": {"first": f"U+{first:04X}", "last": f"U+{last:04X}"}}
     # Only the rows shown are made, so that a range of the whole code space stays cheap.
     end = last + 1 if limit is None else min(last + 1, first + limit)
-    document["characters"] = [properties(database, chr(cp)) for cp in range(first, end)]
+    document["characters"] = [describe(chr(cp)) for cp in range(first, end)]
     document["more"] = last + 1 - end
     return document
 
@@ -198,11 +218,16 @@ def _document(arguments):
     _check_combinations(arguments)
     database = _databases()[arguments.ucd]
     given = [_argument_text(i, a) for i, a in enumerate(arguments.text, start=1)]
+    if arguments.properties:
+        describe = property_row
+    else:
+        def describe(ch):
+            return properties(database, ch)
     if arguments.search:
         limit = DEFAULT_SEARCH_LIMIT if arguments.limit is None else arguments.limit
-        return _search_document(database, given, limit)
+        return _search_document(database, describe, given, limit)
     if arguments.range is not None:
-        return _range_document(database, arguments.range, arguments.limit)
+        return _range_document(database, describe, arguments.range, arguments.limit)
     document = {"unidata_version": database.unidata_version}
     if arguments.lookup:
         names = given or [line.strip() for line in _standard_input().splitlines() if line.strip()]
@@ -216,20 +241,32 @@ def _document(arguments):
         document["form"] = arguments.form
         text = database.normalize(arguments.form, text)
     document["text"] = text
-    if arguments.limit is None:
-        document["characters"] = [properties(database, ch) for ch in text]
+    if arguments.graphemes:
+        document["graphemes"] = cluster_rows(text)
+    if arguments.graphemes or arguments.width:
+        document["width"] = charlore.width(text)
         return document
-    return _limited(database, document, list(text), arguments.limit)
+    if arguments.limit is None:
+        document["characters"] = [describe(ch) for ch in text]
+        return document
+    return _limited(describe, document, list(text), arguments.limit)
 
 
-def _text_lines(document):
-    """The document for people: what was looked up or normalized, then the table."""
+def _text_lines(arguments, document):
+    """The document for people: what was looked up or normalized, then the table (of
+    characters or of clusters) or the blocks of every property; or the width alone."""
+    if arguments.width:
+        return [str(document["width"])]
     lines = [f"{escape(entry['name'])}: {escape(entry['text'])}" for entry in document.get("names", ())]
     if "form" in document:
         lines.append(f"{document['form']}: {escape(document['text'])}")
     if lines:
         lines.append("")
-    if document["characters"]:
+    if arguments.graphemes:
+        lines.extend(render_clusters(document["graphemes"]) if document["graphemes"] else [])
+    elif arguments.properties:
+        lines.extend(render_property_blocks(document["characters"]))
+    elif document["characters"]:
         lines.extend(render_table(document["characters"]))
     if document.get("more"):
         lines.append(f"{document['more']} more (see --limit)")
@@ -262,7 +299,7 @@ def main(argv=None):
         if arguments.json:
             lines = [json.dumps(document, ensure_ascii=True, indent=2)]
         else:
-            lines = _text_lines(document)
+            lines = _text_lines(arguments, document)
         _write(lines)
     except CommandError as error:
         if error.args[0] is not None:

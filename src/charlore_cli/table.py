@@ -6,15 +6,15 @@ import charlore
 # Characters that are never written out as they are: controls (ESC starts terminal
 # escape sequences), format characters (bidirectional overrides reorder what follows),
 # surrogates, private-use and unassigned code points, and the line and paragraph separators.
-_UNSHOWN_CATEGORIES = frozenset({"Cc", "Cf", "Cs", "Co", "Cn", "Zl", "Zp"})
+UNSHOWN_CATEGORIES = frozenset({"Cc", "Cf", "Cs", "Co", "Cn", "Zl", "Zp"})
 
 # Combining marks are shown on a dotted circle, so that they do not combine with the
 # column separator.
-_MARK_CATEGORIES = frozenset({"Mn", "Me"})
-_MARK_BASE = "\u25CC"
+MARK_CATEGORIES = frozenset({"Mn", "Me"})
+MARK_BASE = "\u25CC"
 
-COLUMNS = ("code point", "char", "name", "category", "bidirectional", "combining",
-           "east_asian_width", "mirrored", "decomposition", "numeric")
+COLUMNS = ("code point", "char", "name", "category", "script", "block", "age", "bidirectional",
+           "combining", "east_asian_width", "mirrored", "decomposition", "numeric")
 
 
 def _is_noncharacter(cp):
@@ -34,27 +34,33 @@ def name_placeholder(cp, category):
     return "<no name>"
 
 
+def escape_character(ch):
+    """The \\uXXXX or \\UXXXXXXXX escape of ch."""
+    cp = ord(ch)
+    return f"\\u{cp:04X}" if cp <= 0xFFFF else f"\\U{cp:08X}"
+
+
 def escape(text):
-    """text with every character that is unsafe to print replaced by a \\uXXXX or
-    \\UXXXXXXXX escape; everything else unchanged."""
-    parts = []
-    for ch in text:
-        if charlore.category(ch) in _UNSHOWN_CATEGORIES:
-            cp = ord(ch)
-            parts.append(f"\\u{cp:04X}" if cp <= 0xFFFF else f"\\U{cp:08X}")
-        else:
-            parts.append(ch)
-    return "".join(parts)
+    """text with every character that is unsafe to print replaced by its escape;
+    everything else unchanged."""
+    return "".join(escape_character(ch) if charlore.category(ch) in UNSHOWN_CATEGORIES else ch
+                   for ch in text)
 
 
 def properties(database, ch):
     """The properties of the character ch as database (charlore or charlore.ucd_3_2_0)
-    answers them, keyed like the queries; name and numeric are None where there is none."""
+    answers them, keyed like the queries; name and numeric are None where there is none.
+    Script, block and age are known for the current database only: None as of 3.2.0."""
+    current = database is charlore
     return {
         "code_point": f"U+{ord(ch):04X}",
         "character": ch,
         "name": database.name(ch, None),
         "category": database.category(ch),
+        "script": charlore.script(ch) if current else None,
+        "script_extensions": list(charlore.script_extensions(ch)) if current else None,
+        "block": charlore.block(ch) if current else None,
+        "age": charlore.age(ch) if current else None,
         "bidirectional": database.bidirectional(ch),
         "combining": database.combining(ch),
         "east_asian_width": database.east_asian_width(ch),
@@ -64,14 +70,14 @@ def properties(database, ch):
     }
 
 
-def _shown_character(ch):
+def shown_character(ch):
     """The character cell: the character itself, on a dotted circle if it is a combining
     mark, or nothing if it is unsafe or invisible to print."""
     category = charlore.category(ch)
-    if category in _UNSHOWN_CATEGORIES:
+    if category in UNSHOWN_CATEGORIES:
         return ""
-    if category in _MARK_CATEGORIES:
-        return _MARK_BASE + ch
+    if category in MARK_CATEGORIES:
+        return MARK_BASE + ch
     return ch
 
 
@@ -92,9 +98,12 @@ def table_cells(row):
     numeric = row["numeric"]
     return [
         row["code_point"],
-        _shown_character(row["character"]),
+        shown_character(row["character"]),
         row["name"] if row["name"] is not None else name_placeholder(cp, row["category"]),
         row["category"],
+        row["script"] or "",
+        row["block"] or "",
+        row["age"] or "",
         row["bidirectional"],
         str(row["combining"]),
         row["east_asian_width"],

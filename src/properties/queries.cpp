@@ -1,29 +1,16 @@
-// script, script_extensions, block and age: one lookup of the character's record, then
+// script, script_extensions, block, age and property: one lookup of the character's record, then
 // a str made once at import for the value, so a query allocates nothing but tuples.
 #include "queries.h"
 
 #include <cstdint>
 
 #include "../database.h"
-#include "../generated/properties_tables.h"
+#include "property.h"
 
 namespace charlore::properties {
 namespace {
 
-constexpr size_t SCRIPTS = sizeof script_names / sizeof script_names[0];
-constexpr size_t BLOCKS = sizeof block_names / sizeof block_names[0];
-constexpr size_t AGES = sizeof age_names / sizeof age_names[0];
-
-// Written only by create_property_strings at import, read-only afterwards.
-PyObject *script_strings[SCRIPTS];
 PyObject *block_strings[BLOCKS];
-PyObject *age_strings[AGES];
-
-// The record of cp (which must be at most U+10FFFF). Never fails.
-const CharacterRecord &record_of(uint32_t cp) {
-    const uint32_t block = character_stage1[cp >> CHARACTER_SHIFT];
-    return character_records[character_stage2[(block << CHARACTER_SHIFT) | (cp & ((1u << CHARACTER_SHIFT) - 1))]];
-}
 
 PyObject *query_script(PyObject *, PyObject *argument) {
     const int cp = character_argument(argument, "C:script");
@@ -87,13 +74,18 @@ PyDoc_STRVAR(age_doc,
 
 }  // namespace
 
+PyObject *script_strings[SCRIPTS];
+PyObject *block_short_strings[BLOCKS];
+PyObject *age_strings[AGES];
+
 int create_property_strings() {
     if (script_strings[0] != nullptr) return 0;
     if (make_strings(script_strings, script_names) && make_strings(block_strings, block_names) &&
-        make_strings(age_strings, age_names))
+        make_strings(block_short_strings, block_short_names) && make_strings(age_strings, age_names))
         return 0;
     drop_strings(script_strings);
     drop_strings(block_strings);
+    drop_strings(block_short_strings);
     drop_strings(age_strings);
     return -1;
 }
@@ -103,6 +95,10 @@ PyMethodDef property_methods[] = {
     {"script_extensions", query_script_extensions, METH_O, script_extensions_doc},
     {"block", query_block, METH_O, block_doc},
     {"age", query_age, METH_O, age_doc},
+    {"property", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(query_property)), METH_FASTCALL,
+     property_doc},
+    {"code_points", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(query_code_points)), METH_FASTCALL,
+     code_points_doc},
     {nullptr, nullptr, 0, nullptr},
 };
 

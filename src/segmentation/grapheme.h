@@ -36,16 +36,33 @@ constexpr PairRule grapheme_pair(unsigned left, unsigned right) {
     return PairRule::Undecided;
 }
 
+// grapheme_pair for every pair of classes, looked up instead of branched on.
+struct GraphemePairTable {
+    static constexpr unsigned SIZE = 16;
+    static_assert(GB_LVT < SIZE);
+    PairRule rules[SIZE * SIZE] = {};
+    constexpr GraphemePairTable() {
+        for (unsigned l = 0; l < SIZE; ++l)
+            for (unsigned r = 0; r < SIZE; ++r) rules[l * SIZE + r] = grapheme_pair(l, r);
+    }
+    constexpr PairRule operator()(unsigned left, unsigned right) const { return rules[left * SIZE + right]; }
+};
+inline constexpr GraphemePairTable grapheme_pair_table;
+
 // Where the cluster that starts at `start` ends (start < text.length). Clusters never
-// depend on text before their start, so any boundary is a place to resume from.
+// depend on text before their start, so any boundary is a place to resume from. `first`
+// is the record of text[start] if the caller has it (else nullptr); *after receives the
+// record of text[end] where it was read (else nullptr), so that a scan over many clusters
+// looks each character up once.
 template <class Unit>
-size_t grapheme_end(Text<Unit> text, size_t start) {
+size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, const BreakRecord **after) {
     // Below U+0300 no character joins another except CR LF: Latin text needs no lookup.
     constexpr uint32_t FIRST_JOINING = 0x300;
-    const uint32_t first = text[start];
-    if (first < FIRST_JOINING && first != '\r' && (start + 1 == text.length || text[start + 1] < FIRST_JOINING))
+    *after = nullptr;
+    const uint32_t code = text[start];
+    if (code < FIRST_JOINING && code != '\r' && (start + 1 == text.length || text[start + 1] < FIRST_JOINING))
         return start + 1;
-    const BreakRecord *left = &break_record(text[start]);
+    const BreakRecord *left = first != nullptr ? first : &break_record(code);
     // After Extended_Pictographic Extend*: 1; and then ZWJ: 2.
     int emoji = (left->flags & EXTENDED_PICTOGRAPHIC) ? 1 : 0;
     // After an InCB linker and InCB extenders: a consonant joins.
@@ -53,14 +70,17 @@ size_t grapheme_end(Text<Unit> text, size_t start) {
     bool odd_indicators = left->grapheme == GB_Regional_Indicator;
     for (size_t i = start + 1; i < text.length; ++i) {
         const BreakRecord *right = &break_record(text[i]);
-        PairRule rule = grapheme_pair(left->grapheme, right->grapheme);
+        PairRule rule = grapheme_pair_table(left->grapheme, right->grapheme);
         if (rule == PairRule::Undecided) {
             bool join = (emoji == 2 && (right->flags & EXTENDED_PICTOGRAPHIC)) ||
                         (linked && conjunct_class(*right) == INCB_Consonant) ||
                         (odd_indicators && right->grapheme == GB_Regional_Indicator);
             rule = join ? PairRule::Join : PairRule::Break;
         }
-        if (rule == PairRule::Break) return i;
+        if (rule == PairRule::Break) {
+            *after = right;
+            return i;
+        }
         // Carry the longer contexts past the joined character.
         const unsigned incb = conjunct_class(*right);
         if (right->flags & EXTENDED_PICTOGRAPHIC)
@@ -75,5 +95,24 @@ size_t grapheme_end(Text<Unit> text, size_t start) {
     }
     return text.length;
 }
+
+template <class Unit>
+size_t grapheme_end(Text<Unit> text, size_t start) {
+    const BreakRecord *after;
+    return grapheme_end(text, start, nullptr, &after);
+}
+
+// The clusters of a text one after another, each character looked up once.
+template <class Unit>
+class GraphemeScan {
+public:
+    explicit GraphemeScan(Text<Unit> text) : text_(text) {}
+    // The end of the cluster that starts at `start`, the end of the previous one.
+    size_t operator()(size_t start) { return grapheme_end(text_, start, next_, &next_); }
+
+private:
+    Text<Unit> text_;
+    const BreakRecord *next_ = nullptr;  // the record of the character at the next start
+};
 
 }  // namespace charlore::segmentation

@@ -2,6 +2,8 @@
 // line_breaks and width. Each reads the str in place and allocates only its result.
 #include "queries.h"
 
+#include <algorithm>
+
 #include "grapheme.h"
 #include "line.h"
 #include "sentence.h"
@@ -31,15 +33,72 @@ PyObject *with_text(PyObject *argument, const char *format, F &&f) {
     }
 }
 
-// The pieces of s between consecutive boundaries; next(text, start) gives the end of
-// the piece that begins at start.
+// Pieces of one call that repeat (a character, a syllable, a word) share one str object:
+// a str never changes, and creating it is most of the cost of a short piece. A slot
+// holds a borrowed reference: the result list keeps each of those pieces alive.
+template <class Unit>
+class PieceCache {
+public:
+    // Slots for a text of `length` code points: no more than it could fill, so that a
+    // short text does not pay for clearing a large table.
+    explicit PieceCache(size_t length) {
+        while (shift_ > 32 - MAX_BITS && (size_t{1} << (32 - shift_)) < length) --shift_;
+        std::fill_n(slots_, size_t{1} << (32 - shift_), Slot{nullptr, 0, 0});
+    }
+
+    // A new reference to the str of text[start, end), shared with an earlier equal piece
+    // where the slot of its contents still holds one.
+    PyObject *piece(PyObject *s, Text<Unit> text, size_t start, size_t end) {
+        const size_t length = end - start;
+        if (length > LONGEST || end > UINT32_MAX) return substring(s, start, end);
+        const Unit *units = text.units + start;
+        // The length and three units spread the pieces well enough; the comparison
+        // below decides.
+        uint32_t hash = static_cast<uint32_t>(length) * 0x9E3779B1u;
+        hash = (hash ^ units[0]) * 0x9E3779B1u;
+        hash = (hash ^ units[length / 2]) * 0x9E3779B1u;
+        hash = (hash ^ units[length - 1]) * 0x9E3779B1u;
+        Slot &slot = slots_[hash >> shift_];
+        if (slot.piece != nullptr && slot.length == length && same_units(text.units + slot.start, units, length))
+            return Py_NewRef(slot.piece);
+        PyObject *piece = substring(s, start, end);
+        if (piece != nullptr) slot = Slot{piece, static_cast<uint32_t>(start), static_cast<uint32_t>(length)};
+        return piece;
+    }
+
+private:
+    struct Slot {
+        PyObject *piece;
+        uint32_t start, length;
+    };
+    static constexpr unsigned MAX_BITS = 10;  // 1024 slots, 16 KiB on the stack
+    static constexpr size_t LONGEST = 24;     // longer pieces seldom repeat
+
+    // Pieces are short: a loop beats a call of memcmp.
+    static bool same_units(const Unit *a, const Unit *b, size_t length) {
+        for (size_t k = 0; k < length; ++k)
+            if (a[k] != b[k]) return false;
+        return true;
+    }
+
+    static PyObject *substring(PyObject *s, size_t start, size_t end) {
+        return PyUnicode_Substring(s, static_cast<Py_ssize_t>(start), static_cast<Py_ssize_t>(end));
+    }
+
+    unsigned shift_ = 32 - 3;  // at least 8 slots
+    Slot slots_[size_t{1} << MAX_BITS];
+};
+
+// The pieces of s between consecutive boundaries; next(start) gives the end of the piece
+// that begins at start.
 template <class Unit, class Next>
 PyObject *pieces(PyObject *s, Text<Unit> text, Next &&next) {
     PyObject *list = PyList_New(0);
     if (list == nullptr) return nullptr;
+    PieceCache<Unit> cache(text.length);
     for (size_t start = 0; start < text.length;) {
         const size_t end = next(start);
-        PyObject *piece = PyUnicode_Substring(s, static_cast<Py_ssize_t>(start), static_cast<Py_ssize_t>(end));
+        PyObject *piece = cache.piece(s, text, start, end);
         if (piece == nullptr || PyList_Append(list, piece) < 0) {
             Py_XDECREF(piece);
             Py_DECREF(list);
@@ -53,7 +112,7 @@ PyObject *pieces(PyObject *s, Text<Unit> text, Next &&next) {
 
 PyObject *query_graphemes(PyObject *, PyObject *argument) {
     return with_text(argument, "U:graphemes", [](PyObject *s, auto text) {
-        return pieces(s, text, [text](size_t start) { return grapheme_end(text, start); });
+        return pieces(s, text, GraphemeScan(text));
     });
 }
 
@@ -85,6 +144,8 @@ PyObject *query_line_breaks(PyObject *, PyObject *argument) {
             }
             PyTuple_SET_ITEM(pair, 0, number);
             PyTuple_SET_ITEM(pair, 1, Py_NewRef(mandatory ? Py_True : Py_False));
+            // An int and a bool make no cycle: the collector need not watch the pair.
+            PyObject_GC_UnTrack(pair);
             failed = PyList_Append(list, pair) < 0;
             Py_DECREF(pair);
         });

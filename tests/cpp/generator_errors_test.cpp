@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include "context.h"
+#include "property_file.h"
 
 namespace {
 
@@ -123,6 +124,94 @@ INSTANTIATE_TEST_SUITE_P(BrokenFixtures, GeneratorRefuses, testing::ValuesIn(BRO
                                  if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                              return name;
                          });
+
+// The reader of the property files: malformed lines and code points without a value.
+struct BrokenPropertyFile {
+    const char *what;
+    const char *content;
+    bool named;  // lines `range ; property [; value]`
+    const char *message;
+};
+
+const BrokenPropertyFile BROKEN_PROPERTY_FILES[] = {
+    {"@missing line without a value", "# @missing: 0000..10FFFF\n0041 ; X\n", false,
+     "props.txt:1: malformed @missing line (expected range ; value)"},
+    {"@missing line without its property", "# @missing: 0000..10FFFF; N\n", true,
+     "props.txt:1: malformed @missing line (expected range ; property ; value)"},
+    {"@missing range backwards", "# @missing: 0100..0000; N\n", false, "props.txt:1: invalid code point range"},
+    {"@missing code point not hexadecimal", "\n# @missing: 00ZZ; N\n", false,
+     "props.txt:2: bad hexadecimal code point '00ZZ'"},
+    {"data line without a value", "# @missing: 0000..10FFFF; N\n0041\n", false,
+     "props.txt:2: too few fields (1, expected at least 2)"},
+    {"data line beyond U+10FFFF", "# @missing: 0000..10FFFF; N\n0041..110000 ; X\n", false,
+     "props.txt:2: invalid code point range '0041..110000'"},
+    {"named line with too many fields", "0041 ; Alpha ; Y ; extra\n", true,
+     "props.txt:1: too many fields (expected range ; property [; value])"},
+    {"named line without a property", "0041 ; \n", true, "props.txt:1: empty property name"},
+    {"code points without any value", "# @missing: 0000..00FF; N\n0041 ; X\n", false,
+     "no value and no @missing default for U+0100"},
+};
+
+class PropertyFileRefused : public testing::TestWithParam<BrokenPropertyFile> {};
+
+TEST_P(PropertyFileRefused, NamingFileLineAndProblem) {
+    const BrokenPropertyFile &broken = GetParam();
+    Fixture fixture;
+    std::filesystem::path path = fixture.root() / "props.txt";
+    std::ofstream(path) << broken.content;
+    std::string error;
+    try {
+        if (broken.named) {
+            gen::read_named_properties(path);
+        } else {
+            gen::property_column(gen::read_property_file(path), nullptr, path.string());
+        }
+    } catch (const gen::InputError &e) {
+        error = e.what();
+    }
+    EXPECT_NE(error.find(broken.message), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(BrokenPropertyFiles, PropertyFileRefused, testing::ValuesIn(BROKEN_PROPERTY_FILES),
+                         [](const auto &info) {
+                             std::string name = info.param.what;
+                             for (char &c : name)
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+TEST(PropertyFile, LaterDefaultsAndDataLinesWin) {
+    Fixture fixture;
+    std::filesystem::path path = fixture.root() / "props.txt";
+    std::ofstream(path) << "# @missing: 0000..10FFFF; N\n# @missing: 0040..004F; M\n0041..0042 ; X # comment\n";
+    gen::PropertyColumn column = gen::property_column(gen::read_property_file(path), nullptr, "props");
+    auto value = [&](uint32_t cp) { return column.values[column.of[cp]]; };
+    EXPECT_EQ(value(0x3F), "N");
+    EXPECT_EQ(value(0x40), "M");
+    EXPECT_EQ(value(0x41), "X");
+    EXPECT_EQ(value(0x42), "X");
+    EXPECT_EQ(value(0x4F), "M");
+    EXPECT_EQ(value(0x10FFFF), "N");
+}
+
+TEST(PropertyFile, NamedLinesOfBinaryAndEnumeratedProperties) {
+    Fixture fixture;
+    std::filesystem::path path = fixture.root() / "props.txt";
+    std::ofstream(path) << "# @missing: 0000..10FFFF; InCB; None\n0041 ; Alpha\n094D ; InCB; Linker\n";
+    auto properties = gen::read_named_properties(path);
+    ASSERT_EQ(properties.size(), 2u);
+    EXPECT_EQ(properties["Alpha"].listed.at(0).value, "Y");
+    EXPECT_EQ(properties["InCB"].defaults.at(0).value, "None");
+    EXPECT_EQ(properties["InCB"].listed.at(0).value, "Linker");
+}
+
+TEST(LooseKey, IgnoresCaseSeparatorsAndAnInitialIs) {
+    EXPECT_EQ(gen::loose_key("Line_Break"), "linebreak");
+    EXPECT_EQ(gen::loose_key("is line-BREAK"), "linebreak");
+    EXPECT_EQ(gen::loose_key("isc"), "c");
+    EXPECT_EQ(gen::loose_key("IS"), "is");  // Line_Break's Infix_Numeric
+    EXPECT_EQ(gen::loose_key("is_IS"), "is");
+}
 
 // The program as a whole: a failure leaves the output directory without any table.
 struct GeneratorRun {

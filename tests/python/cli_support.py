@@ -8,11 +8,12 @@ import sys
 from fractions import Fraction
 
 import test_record_properties as records
+import ucd_properties
 from ucd_data import CURRENT, V320, unicode_data
 
 COMMAND = pathlib.Path(sys.executable).with_name("charlore")
-COLUMNS = ["code point", "char", "name", "category", "bidirectional", "combining",
-           "east_asian_width", "mirrored", "decomposition", "numeric"]
+COLUMNS = ["code point", "char", "name", "category", "script", "block", "age", "bidirectional",
+           "combining", "east_asian_width", "mirrored", "decomposition", "numeric"]
 UNSHOWN_CATEGORIES = {"Cc", "Cf", "Cs", "Co", "Cn", "Zl", "Zp"}
 
 
@@ -87,7 +88,8 @@ def _numeric(field):
 def expected_row(ch, version="18.0.0"):
     """The row the command prints for ch with --json on the given database version, from
     the UCD files. Only for characters whose numeric value UnicodeData.txt gives (or that
-    have none), since the Unihan values are not read here."""
+    have none), since the Unihan values are not read here. Script, block and age come from
+    the current files only; the 3.2.0 rows have none."""
     import ucd_names  # the suite's own names, derived from the UCD files
 
     cp = ord(ch)
@@ -102,6 +104,10 @@ def expected_row(ch, version="18.0.0"):
         "character": ch,
         "name": names.get(cp),
         "category": category,
+        "script": None if old else ucd_properties.scripts()[cp],
+        "script_extensions": None if old else list(ucd_properties.script_extensions()[cp]),
+        "block": None if old else ucd_properties.blocks()[cp],
+        "age": None if old else ucd_properties.ages()[cp],
         "bidirectional": bidirectional,
         "combining": combining,
         "east_asian_width": width,

@@ -53,7 +53,8 @@ def test_undecodable_input(arguments, stdin, mentioned):
 def test_help_names_every_option():
     done = run("--help")
     assert done.returncode == 0 and done.stderr == b""
-    for option in (b"--form", b"--lookup", b"--ucd", b"--json", b"NFKD", b"3.2.0"):
+    for option in (b"--form", b"--lookup", b"--ucd", b"--json", b"NFKD", b"3.2.0", b"--search",
+                   b"--range", b"--limit", b"--graphemes", b"--width", b"--properties"):
         assert option in done.stdout
 
 

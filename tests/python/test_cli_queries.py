@@ -40,7 +40,8 @@ def shown_character(ch):
 def expected_cells(row):
     numeric = row["numeric"]
     return [row["code_point"], shown_character(row["character"]), row["name"] or "",
-            row["category"], row["bidirectional"], str(row["combining"]),
+            row["category"], row["script"] or "", row["block"] or "", row["age"] or "",
+            row["bidirectional"], str(row["combining"]),
             row["east_asian_width"], str(row["mirrored"]), row["decomposition"],
             "" if numeric is None else repr(numeric)]
 

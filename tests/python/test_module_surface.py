@@ -11,7 +11,7 @@ QUERY_ORDER = ["decimal", "digit", "numeric", "category", "bidirectional", "comb
                "is_normalized"]
 # Module functions of the current database alone, after the shared queries.
 SEGMENTATION_ORDER = ["graphemes", "words", "sentences", "line_breaks", "width"]
-PROPERTY_ORDER = ["script", "script_extensions", "block", "age"]
+PROPERTY_ORDER = ["script", "script_extensions", "block", "age", "property", "code_points"]
 SEARCH_DOC = ("search($module, words, /)\n--\n\n"
               "Find characters by words of their names.\n\n"
               "Returns, as a list of strings, every character whose name holds each of the\n"
@@ -90,7 +90,7 @@ def test_module_docstring():
 def test_module_attribute_order():
     names = [n for n in vars(charlore) if not n.startswith("__")]
     assert names == (QUERY_ORDER + SEGMENTATION_ORDER + PROPERTY_ORDER
-                     + ["search", "unidata_version", "UCD", "ucd_3_2_0"])
+                     + ["search", "unidata_version", "UCD", "ucd_3_2_0", "_property_names"])
 
 
 def test_search_docstring_and_signature():

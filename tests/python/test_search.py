@@ -36,14 +36,19 @@ CASES = [
     ("a a letter small latin", ["a"], []),                      # repeated words, any order
     ("arrow", ["\u2190", "\u21e6"], ["\u27a4"]),                # not BLACK RIGHTWARDS ARROWHEAD
     ("arrowhead", ["\u27a4"], ["\u2190"]),
+    ("row", [], ["\u2190"]),                                    # nor a word's tail
+    ("arrows", ["\u21c8"], ["\u2190"]),                        # UPWARDS PAIRED ARROWS
     ("selector-16", ["\ufe0f"], []),                             # hyphenated words are whole words
     ("selector", ["\u180b"], ["\ufe0f"]),
     ("hangul syllable gag", ["\uac01"], ["\uac00"]),
     ("GAG", ["\uac01"], []),
+    ("hangul syllable ga", ["\uac00"], ["\uac01"]),            # a derived word's prefix
     ("hangul", ["\uac00", "\ud7a3", "\u3131"], []),
     ("cjk unified ideograph-4e00", ["\u4e00", "\U0001f229"], ["\u4e01"]),
     ("ideograph-2a700", ["\U0002a700"], []),
     ("ideograph-04e00", [], ["\u4e00"]),                         # names have no leading zero
+    ("ideograph-4e0", [], ["\u4e00"]),
+    ("ideograph", [], ["\u4e00"]),                              # the hyphen joins one word
     ("tangut ideograph-18d00", ["\U00018d00"], []),
     ("small seal character-3d000", ["\U0003d000"], []),
     ("jurchen", ["\U00018e00", "\U00019191"], []),

@@ -1,0 +1,47 @@
+// What the queries of single properties share: the script, block and age record of a
+// code point with the str of each value, and `property`, which answers any property.
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+
+#include "../generated/properties_tables.h"
+
+namespace charlore::properties {
+
+constexpr size_t SCRIPTS = sizeof script_names / sizeof script_names[0];
+constexpr size_t BLOCKS = sizeof block_names / sizeof block_names[0];
+constexpr size_t AGES = sizeof age_names / sizeof age_names[0];
+
+// The value names as str, written only at import (create_property_strings), read-only
+// afterwards: script codes, blocks' short aliases and ages.
+extern PyObject *script_strings[SCRIPTS];
+extern PyObject *block_short_strings[BLOCKS];
+extern PyObject *age_strings[AGES];
+
+// The record of cp (which must be at most U+10FFFF). Never fails.
+inline const CharacterRecord &record_of(uint32_t cp) {
+    const uint32_t block = character_stage1[cp >> CHARACTER_SHIFT];
+    return character_records[character_stage2[(block << CHARACTER_SHIFT) | (cp & ((1u << CHARACTER_SHIFT) - 1))]];
+}
+
+// Longer than every loose key of a property or value name: a longer name matches nothing.
+constexpr size_t KEY_LIMIT = 64;
+
+// The number of the property `name` names (exactly or loosely); -1 with an exception set
+// when it names none or is not a str (`function` names the query in that message).
+int property_number(PyObject *name, const char *function);
+
+// property(name, chr, /): the value of any property of chr.
+PyObject *query_property(PyObject *module, PyObject *const *arguments, Py_ssize_t count);
+extern const char property_doc[];
+// code_points(name, value, /): the ranges of code points whose property has the value.
+PyObject *query_code_points(PyObject *module, PyObject *const *arguments, Py_ssize_t count);
+extern const char code_points_doc[];
+
+// Makes the objects `property` answers with (value names, numbers, the table of property
+// names) and adds the module's `_property_names`. -1 with an exception set on failure.
+int create_property_values(PyObject *module);
+
+}  // namespace charlore::properties

@@ -1,0 +1,137 @@
+"""property(name, chr) for every property and every code point against the suite's own
+reading of the UCD files; the loose matching of names; the errors."""
+import functools
+import math
+
+import pytest
+
+import charlore
+import ucd_properties
+
+CHARS = [chr(cp) for cp in range(ucd_properties.CODE_POINTS)]
+ANSWERED = ("Binary", "Enumerated", "Catalog", "Numeric")
+PROPERTIES = [aliases for kind, aliases in ucd_properties.property_list() if kind in ANSWERED]
+
+
+def same(a, b):
+    return a == b and type(a) is type(b) or (isinstance(a, float) and isinstance(b, float)
+                                            and math.isnan(a) and math.isnan(b))
+
+
+@pytest.mark.parametrize("aliases", PROPERTIES, ids=[a[1] for a in PROPERTIES])
+def test_every_code_point(aliases):
+    got = list(map(functools.partial(charlore.property, aliases[1]), CHARS))
+    expected = ucd_properties.expected_values(aliases)
+    if got != expected:
+        cp = next(cp for cp in range(len(got)) if got[cp] != expected[cp])
+        pytest.fail(f"{aliases[1]} of U+{cp:04X}: {got[cp]!r}, expected {expected[cp]!r}")
+    # bool, not 0/1; int and float where those are the type
+    assert {type(v) for v in got} == {type(v) for v in expected}
+
+
+def test_property_names_in_file_order():
+    assert charlore._property_names == tuple(a[1] for a in PROPERTIES)
+
+
+@pytest.mark.parametrize("query, short", [("script", "sc"), ("block", "blk"), ("age", "age")])
+def test_single_queries_agree(query, short):
+    aliases = ucd_properties.short_of(short)
+    got = list(map(getattr(charlore, query), CHARS))
+    by_property = list(map(functools.partial(charlore.property, short), CHARS))
+    assert [aliases[ucd_properties.loose(v)] for v in got] == by_property
+
+
+# Short and long names, other aliases, spaces, hyphens, underscores, "is" prefixes and
+# mixed case all name the same property; ISO_Comment's short name "isc" keeps working.
+LOOSE = [
+    ("lb", "Line_Break"), ("Line_Break", "Line_Break"), ("line break", "Line_Break"),
+    ("LINE-BREAK", "Line_Break"), ("isLineBreak", "Line_Break"), ("is_line_break", "Line_Break"),
+    (" l_b ", "Line_Break"), ("Is lb", "Line_Break"), ("WSpace", "White_Space"),
+    ("space", "White_Space"), ("isspace", "White_Space"), ("White-Space", "White_Space"),
+    ("gc", "General_Category"), ("GeneralCategory", "General_Category"), ("sc", "Script"),
+    ("SC", "Script"), ("scf", None), ("sfc", None), ("Alpha", "Alphabetic"),
+    ("isalphabetic", "Alphabetic"), ("ALPHABETIC", "Alphabetic"), ("ccc", "Canonical_Combining_Class"),
+    ("nv", "Numeric_Value"), ("blk", "Block"), ("Age", "Age"), ("ea", "East_Asian_Width"),
+    ("InCB", "Indic_Conjunct_Break"), ("incb", "Indic_Conjunct_Break"),
+    ("NFKC_QC", "NFKC_Quick_Check"), ("nfkcqc", "NFKC_Quick_Check"),
+    ("XIDS", "XID_Start"), ("xid\tstart", "XID_Start"), ("ExtPict", "Extended_Pictographic"),
+]
+
+
+@pytest.mark.parametrize("name, long_name", [c for c in LOOSE if c[1]])
+def test_loose_names(name, long_name):
+    for char in ("a", "\u0301", "\u3000", "\U0001f600", "\u0378"):
+        assert same(charlore.property(name, char), charlore.property(long_name, char))
+
+
+ERRORS = [
+    # names that match no answered property
+    (("Line_Breaks", "a"), ValueError, "unknown property 'Line_Breaks'"),
+    (("", "a"), ValueError, "unknown property ''"),
+    (("is", "a"), ValueError, "unknown property 'is'"),
+    (("Line\u00a0Break", "a"), ValueError, "unknown property 'Line\u00a0Break'"),
+    (("\u0130sAlpha", "a"), ValueError, "unknown property '\u0130sAlpha'"),
+    (("cjkAccountingNumeric", "a"), ValueError, "unknown property 'cjkAccountingNumeric'"),
+    (("kEH_NoMirror", "a"), ValueError, "unknown property 'kEH_NoMirror'"),
+    (("kSEAL_THXSrc", "a"), ValueError, "unknown property 'kSEAL_THXSrc'"),
+    (("alpha" * 100, "a"), ValueError, "unknown property '" + "alpha" * 100 + "'"),
+    (("\ud800", "a"), ValueError, "unknown property '\ud800'"),
+    # arguments of the wrong type or number
+    ((b"lb", "a"), TypeError, "argument 1 must be str, not bytes"),
+    ((None, "a"), TypeError, "argument 1 must be str, not NoneType"),
+    (("lb", ""), TypeError, None), (("lb", "ab"), TypeError, None), (("lb", 97), TypeError, None),
+    (("lb", b"a"), TypeError, None), (("lb",), TypeError, "expected 2 arguments, got 1"),
+    ((), TypeError, "expected 2 arguments, got 0"), (("lb", "a", "b"), TypeError, "expected 2 arguments, got 3"),
+    # an unknown name is reported before a bad character
+    (("nope", 97), ValueError, "unknown property 'nope'"),
+]
+
+
+@pytest.mark.parametrize("arguments, error, message", ERRORS)
+def test_errors(arguments, error, message):
+    with pytest.raises(error) as raised:
+        charlore.property(*arguments)
+    if message is not None:
+        assert message in str(raised.value)
+
+
+def test_keyword_arguments_refused():
+    with pytest.raises(TypeError):
+        charlore.property(name="lb", chr="a")
+
+
+class Str(str):
+    pass
+
+
+def test_str_subclasses():
+    assert charlore.property(Str("lb"), Str("a")) == "AL"
+    assert charlore.property(Str("is Line Break"), "a") == "AL"
+
+
+# Values whose source or default a reader could get wrong.
+CASES = [
+    ("bc", "\u0590", "R"), ("bc", "\u08a0", "AL"), ("bc", "\U0010ffff", "BN"), ("bc", "\ufdd0", "BN"),
+    ("bc", "\U000e0fff", "BN"), ("bc", "\u0378", "L"), ("bc", "\u20cf", "ET"), ("bc", "\u05d0", "R"),
+    ("gc", "\u0378", "Cn"), ("gc", "\U0010ffff", "Cn"), ("gc", "\U00020000", "Lo"),
+    ("dt", "\uac00", "Can"), ("dt", "\u00c0", "Can"), ("dt", "\ufb01", "Com"), ("dt", "\u00a0", "Nb"),
+    ("dt", "A", "None"), ("nt", "7", "De"), ("nt", "\u00b2", "Di"), ("nt", "\u00bd", "Nu"),
+    ("nt", "\u4e00", "Nu"), ("nt", "A", "None"), ("nv", "\u4e07", 10000.0), ("nv", "A", None),
+    ("ccc", "\u0301", 230), ("ccc", "A", 0), ("jt", "\u0301", "T"), ("jt", "A", "U"), ("jt", "\u0628", "D"),
+    ("jg", "\u0628", "Beh"), ("jg", "A", "No_Joining_Group"), ("bpt", "(", "o"), ("bpt", "A", "n"),
+    ("blk", "A", "ASCII"), ("blk", "\U000e0080", "NB"), ("age", "\u0378", "NA"), ("sc", "\u0378", "Zzzz"),
+    ("Bidi_M", "(", True), ("Bidi_M", "A", False), ("CE", "\u0958", True), ("Comp_Ex", "\u0958", True),
+    ("NFC_QC", "\u0301", "M"), ("NFC_QC", "A", "Y"), ("InCB", "\u094d", "Linker"), ("InCB", "A", "None"),
+    ("ea", "\u3000", "F"), ("ea", "\u0378", "N"), ("lb", "\U000e0100", "CM"), ("lb", "\U000e0080", "XX"),
+    ("vo", "\u3042", "U"),
+    ("Emoji", "\U0001f600", True), ("ExtPict", "\U0001fffd", True), ("Alpha", "\U0010ffff", False),
+]
+
+
+@pytest.mark.parametrize("name, char, expected", CASES)
+def test_cases(name, char, expected):
+    assert same(charlore.property(name, char), expected)
+
+
+def test_current_database_only():
+    assert not hasattr(charlore.ucd_3_2_0, "property")
