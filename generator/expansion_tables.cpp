@@ -1,6 +1,6 @@
 // The full decompositions of UCD 18.0.0, canonical and compatibility, one per form for
-// every code point that decomposes or is no starter: mappings followed to the end and
-// put into canonical order, so that decomposing a character takes one lookup.
+// every code point that decomposes: mappings followed to the end and put into canonical
+// order, so that decomposing a character takes one lookup.
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -91,27 +91,26 @@ Output build_expansion_tables(Context &context) {
         for (uint32_t cp = 0; cp < CODE_POINTS; ++cp) expand(cp);
     }
 
-    // One entry per code point that decomposes in either form or has a class other than 0,
-    // Hangul syllables left to arithmetic; entry 0 is none. Each entry gives, per form
+    // One entry per code point that decomposes in either form, Hangul syllables left to
+    // arithmetic; entry 0 is none. Each entry gives, per form
     // (canonical, compatibility), where its words start and how many there are; equal
     // expansions share their words.
-    std::vector<uint32_t> entry_of(CODE_POINTS, 0), offsets{0, 0}, lengths{0, 0}, words;
+    std::vector<uint32_t> entry_of(CODE_POINTS, 0), spans{0, 0}, words;
     std::map<std::vector<uint32_t>, uint32_t> word_of;
     size_t longest = 0;
     for (uint32_t cp = 0; cp < CODE_POINTS; ++cp) {
-        if (is_hangul_syllable(cp) || (mappings[cp].code_points.empty() && classes[cp] == 0)) continue;
-        entry_of[cp] = static_cast<uint32_t>(offsets.size() / 2);
+        if (is_hangul_syllable(cp) || mappings[cp].code_points.empty()) continue;
+        entry_of[cp] = static_cast<uint32_t>(spans.size() / 2);
         for (int compatibility = 0; compatibility < 2; ++compatibility) {
             std::vector<uint32_t> expansion;
             for (uint32_t c : full[compatibility][cp]) expansion.push_back(c | classes[c] << CLASS_SHIFT);
             auto [it, fresh] = word_of.emplace(expansion, static_cast<uint32_t>(words.size()));
             if (fresh) words.insert(words.end(), expansion.begin(), expansion.end());
-            offsets.push_back(it->second);
-            lengths.push_back(static_cast<uint32_t>(expansion.size()));
+            spans.push_back(it->second | static_cast<uint32_t>(expansion.size()) << 16);
             longest = std::max(longest, expansion.size());
         }
     }
-    const size_t entries = offsets.size() / 2;
+    const size_t entries = spans.size() / 2;
     if (entries > 0x10000) throw InputError("full decompositions: more than 65536 entries");
     if (words.size() > 0x10000) throw InputError("full decompositions: more than 65536 words");
     if (longest > 0xFF) throw InputError("full decompositions: an expansion longer than 255 code points");
@@ -125,10 +124,9 @@ Output build_expansion_tables(Context &context) {
              "// for Hangul syllables.\n");
     out.array("uint8_t", "expansion_stage1", index.stage1, 16);
     out.array("uint16_t", "expansion_stage2", index.stage2, 16);
-    out.text("// Per entry k, at 2k the canonical and at 2k + 1 the compatibility expansion: its\n"
-             "// first word in expansion_words and its count of words.\n");
-    out.array("uint16_t", "expansion_offsets", offsets, 16);
-    out.array("uint8_t", "expansion_lengths", lengths, 32);
+    out.text("// Per entry k, at 2k the canonical and at 2k + 1 the compatibility expansion: bits 0-15\n"
+             "// its first word in expansion_words, bits 16-23 its count of words.\n");
+    out.array("uint32_t", "expansion_spans", spans, 8, true);
     out.text("// Words of the expansions: bits 0-23 a code point, bits 24-31 its combining class.\n");
     out.array("uint32_t", "expansion_words", words, 8, true);
     out.constant("int", "EXPANSION_CLASS_SHIFT", CLASS_SHIFT);

@@ -151,16 +151,16 @@ constexpr int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_
 
 // The full decomposition of c in one form (canonical, or compatibility) as words of
 // expansion_words, each a code point with its class: `count` of them from `words`, in
-// canonical order. Every code point that decomposes or is no starter has one, except the
-// Hangul syllables; for any other the count is 0.
+// canonical order. Every code point with a decomposition has one in both forms (itself
+// where it has none in that form), except the Hangul syllables; any other has a count of 0.
 struct Expansion {
     const uint32_t *words;
     int count;
 };
 CHARLORE_HOT_INLINE Expansion expansion_of(uint32_t c, bool compatibility) {
     const uint32_t entry = c > 0x10FFFF ? 0 : expansion_stage2[(expansion_stage1[c >> 7] << 7) + (c & 127)];
-    const uint32_t at = 2 * entry + (compatibility ? 1 : 0);
-    return {expansion_words + expansion_offsets[at], expansion_lengths[at]};
+    const uint32_t span = expansion_spans[2 * entry + (compatibility ? 1 : 0)];
+    return {expansion_words + (span & 0xFFFF), static_cast<int>(span >> 16)};
 }
 inline constexpr uint32_t EXPANSION_CODE_POINT = (1u << EXPANSION_CLASS_SHIFT) - 1;
 
@@ -223,6 +223,7 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
     const int form = compatibility ? 1 : 0;
     const unsigned form_bit = 1u << form;
     const uint16_t fails = static_cast<uint16_t>(INFO_QUICK_CHECK_FAILS << form);
+    const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
     // Room for every character kept as it is: only expansions need more.
     if (!d.make_room(n)) return false;
     Unit *base = d.output.data();
@@ -283,10 +284,16 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
                     continue;
                 }
             }
-            // It decomposes or is no starter: its expansion is already in canonical order,
-            // so only where it joins the text before can the order break.
+            const uint16_t info = info_of(c);
+            if (!(info & decomposes)) {
+                note(info & INFO_COMBINING);
+                *out++ = static_cast<Unit>(c);
+                continue;
+            }
+            // Its expansion is already in canonical order, so only where it joins the text
+            // before can the order break.
             const Expansion e = expansion_of(c, compatibility);
-            if (e.count > 1 && !make_room(e.count, i)) return false;
+            if (!make_room(e.count, i)) return false;
             note(e.words[0] >> EXPANSION_CLASS_SHIFT);
             last_class = e.words[e.count - 1] >> EXPANSION_CLASS_SHIFT;
             for (int k = 0; k < e.count; ++k) {

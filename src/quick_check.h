@@ -108,7 +108,7 @@ inline constexpr Py_ssize_t ONE_BY_ONE = sizeof(Char) == 1 ? 1 : GROUP<Char>;
 // that all pass with class 0 take one test; the characters of any other group are looked
 // at one by one, through their derived information where they stop the scan.
 template <typename Char>
-CHARLORE_HOT_INLINE Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint16_t fails,
+Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint16_t fails,
                          Py_ssize_t &boundary) {
     const unsigned form_bit = 1u << form;
     unsigned last_class = 0;

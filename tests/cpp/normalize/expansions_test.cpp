@@ -28,11 +28,9 @@ std::vector<uint32_t> code_points_of(PyObject *s) {
 TEST(FullDecompositions, AgreeWithTheGeneralPathAtEveryCodePoint) {
     size_t entries = 0;
     for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
-        const PropertyRecord &record = lookup_property_record(cp);
         const bool has_mapping = decomposition_words[lookup_decomposition_record(cp)] >> 8 != 0;
-        // Decomposition looks up every character that stops its scan, Hangul syllables
-        // aside: each of them needs an expansion, and only they have one.
-        const bool expected = !is_hangul_syllable(cp) && (has_mapping || record.combining != 0);
+        // Decomposition looks up the characters with a mapping, Hangul syllables aside.
+        const bool expected = !is_hangul_syllable(cp) && has_mapping;
         PyObject *s = PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, &cp, 1);
         ASSERT_NE(s, nullptr);
         for (bool compatibility : {false, true}) {
@@ -57,19 +55,18 @@ TEST(FullDecompositions, AgreeWithTheGeneralPathAtEveryCodePoint) {
         Py_DECREF(s);
         entries += expected;
     }
-    EXPECT_EQ(entries, 6980u) << "code points with a full decomposition in the table";
+    EXPECT_EQ(entries, 5982u) << "code points with a full decomposition in the table";
     for (uint32_t cp : {0x110000u, 0xFFFFFFFFu}) EXPECT_EQ(expansion_of(cp, true).count, 0);
 }
 
-// Every character at which a decomposition scan stops either has an expansion or is a
-// Hangul syllable: the fast path reads the first and last words of one without checking.
-TEST(FullDecompositions, EveryScanStopHasOne) {
+// Every character that decomposes in a form has an expansion, Hangul syllables aside: the
+// fast path reads its first and last words without checking.
+TEST(FullDecompositions, EveryDecomposingCharacterHasOne) {
     for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
         if (is_hangul_syllable(cp)) continue;
-        for (int form = 0; form < 2; ++form) {
-            const uint16_t info = normalization_info(cp);
-            if (!(info & (INFO_COMBINING | INFO_QUICK_CHECK_FAILS << form))) continue;
-            ASSERT_GT(expansion_of(cp, form == 1).count, 0) << std::hex << cp << " form " << form;
+        for (bool compatibility : {false, true}) {
+            if (!(normalization_info(cp) & (compatibility ? INFO_DECOMPOSES : INFO_CANONICAL))) continue;
+            ASSERT_GT(expansion_of(cp, compatibility).count, 0) << std::hex << cp << " compatibility " << compatibility;
         }
     }
 }
