@@ -18,9 +18,10 @@ SEGMENTATION_LABELS = {"same result": True, "results differ": False}
 
 
 def cpp_timings(cpp):
-    """{case: {side: (median ns per item or None, counters)}} in the order of the output."""
+    """{case: {side: (median ns per item or None, counters)}} in the order the cases were
+    registered (the run interleaves their repetitions at random)."""
     timings = {}
-    for benchmark in cpp["benchmarks"]:
+    for benchmark in sorted(cpp["benchmarks"], key=lambda b: b.get("family_index", 0)):
         if benchmark.get("run_type") == "aggregate" and benchmark.get("aggregate_name") != "median":
             continue
         case, _, side = benchmark["run_name"].rpartition("/")
