@@ -108,6 +108,15 @@ const BrokenInput BROKEN[] = {
      "lists a code point not assigned in Unicode 3.2.0"},
 };
 
+// A case's description as a test name: every character but letters and digits becomes '_'.
+template <typename Case>
+std::string case_name(const testing::TestParamInfo<Case> &info) {
+    std::string name = info.param.what;
+    for (char &c : name)
+        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
 class GeneratorRefuses : public testing::TestWithParam<BrokenInput> {};
 
 TEST_P(GeneratorRefuses, NamingFileLineAndProblem) {
@@ -118,12 +127,7 @@ TEST_P(GeneratorRefuses, NamingFileLineAndProblem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BrokenFixtures, GeneratorRefuses, testing::ValuesIn(BROKEN),
-                         [](const auto &info) {
-                             std::string name = info.param.what;
-                             for (char &c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+                         case_name<BrokenInput>);
 
 // The reader of the property files: malformed lines and code points without a value.
 struct BrokenPropertyFile {
@@ -173,12 +177,7 @@ TEST_P(PropertyFileRefused, NamingFileLineAndProblem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BrokenPropertyFiles, PropertyFileRefused, testing::ValuesIn(BROKEN_PROPERTY_FILES),
-                         [](const auto &info) {
-                             std::string name = info.param.what;
-                             for (char &c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+                         case_name<BrokenPropertyFile>);
 
 TEST(PropertyFile, LaterDefaultsAndDataLinesWin) {
     Fixture fixture;

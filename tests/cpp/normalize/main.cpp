@@ -20,7 +20,17 @@ int main(int argc, char **argv) {
         return 2;
     }
     directory = argv[1];
-    Py_InitializeEx(0);
+    // An isolated interpreter without site: the routines need only str objects, and the
+    // .pth files of whatever packages the machine has would run (and leak) at start-up.
+    PyConfig config;
+    PyConfig_InitIsolatedConfig(&config);
+    config.site_import = 0;
+    const PyStatus status = Py_InitializeFromConfig(&config);
+    PyConfig_Clear(&config);
+    if (PyStatus_Exception(status)) {
+        std::fprintf(stderr, "normalize_test: the embedded interpreter did not start\n");
+        return 1;
+    }
     int result = RUN_ALL_TESTS();
     return Py_FinalizeEx() < 0 ? 1 : result;
 }
