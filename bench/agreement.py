@@ -1,5 +1,6 @@
 """Compares two results files of scripts/bench row by row: every ratio of a row (charlore
-over python3-icu or ICU4C, and over each further library) in both runs. Prints each
+over python3-icu or ICU4C, and over each further library; charlore's own time in a row
+without a library) in both runs. Prints each
 ratio that differs by more than the tolerance between the runs, and the rows found in
 one run only; the exit status is 1 if there is any.
 
@@ -11,11 +12,15 @@ import sys
 
 
 def ratios(r):
-    """{library: charlore's ratio to it} of one row; the row's base library is "base"."""
+    """{library: charlore's ratio to it} of one row; the row's base library is "base". A row
+    without any library to compare with (name search) gives charlore's own time as "time"."""
     found = {"base": r.get("ratio")}
     for p in r.get("peers", []):
         found[p["name"]] = p.get("ratio")
-    return {name: value for name, value in found.items() if value is not None}
+    found = {name: value for name, value in found.items() if value is not None}
+    if not found and r.get("charlore_ns") is not None:
+        found["time"] = r["charlore_ns"]
+    return found
 
 
 def rows_by_key(results, sections):
@@ -60,8 +65,9 @@ def main():
         second = json.load(f)
     disagreeing, alone, compared = differences(first, second, options.tolerance, options.sections)
     for section, case, name, x, y, difference in disagreeing:
-        library = "" if name == "base" else f" (against {name})"
-        print(f"{section}: {case}{library}: ratio {x:.3f} then {y:.3f}, {difference:.0%} apart")
+        kind = "time" if name == "time" else "ratio"
+        library = "" if name in ("base", "time") else f" (against {name})"
+        print(f"{section}: {case}{library}: {kind} {x:.3f} then {y:.3f}, {difference:.0%} apart")
     for section, case in alone:
         print(f"{section}: {case}: in one run only")
     print(f"{compared} ratios compared; {len(disagreeing)} differ by more than {options.tolerance:.0%}; "
