@@ -1,7 +1,7 @@
-// property(name, chr): the value of any binary, enumerated, catalog or numeric
-// property. The name is found through a dictionary of the exact aliases made at import
-// (loose matching only when that misses); the value comes from one two-stage lookup of
-// a byte record, answered with objects made at import.
+// property(name, chr): the value of any property. The name is found through a
+// dictionary of the exact aliases made at import (loose matching only when that
+// misses); an enumerable value comes from one two-stage lookup of a byte record,
+// answered with objects made at import; string values are built per call.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -77,10 +77,16 @@ const char property_doc[] =
     "name is any alias of a property of PropertyAliases.txt, compared without regard\n"
     "to case, spaces, underscores, hyphens and an initial 'is'. A binary property gives\n"
     "a bool, Canonical_Combining_Class an int, Numeric_Value a float (None for none),\n"
-    "and every other property its value's short alias as a string, such as 'Lu'.\n"
+    "an enumerated or catalog property its value's short alias as a string, such as\n"
+    "'Lu'. A mapping such as Uppercase_Mapping gives the string it maps chr to ('SS'\n"
+    "for 'ß'): chr itself where nothing maps it, or None for the properties whose\n"
+    "default is none (Bidi_Mirroring_Glyph, Bidi_Paired_Bracket,\n"
+    "Equivalent_Unified_Ideograph). Name gives the name or None, Name_Alias and\n"
+    "Script_Extensions tuples of strings, Unicode_1_Name, ISO_Comment and\n"
+    "Jamo_Short_Name a string, '' where there is none.\n"
     "ValueError is raised for a name that matches no property.";
 
-PyObject *query_property(PyObject *, PyObject *const *arguments, Py_ssize_t count) {
+PyObject *query_property(PyObject *module, PyObject *const *arguments, Py_ssize_t count) {
     if (count != 2) {
         PyErr_Format(PyExc_TypeError, "property expected 2 arguments, got %zd", count);
         return nullptr;
@@ -108,9 +114,9 @@ PyObject *query_property(PyObject *, PyObject *const *arguments, Py_ssize_t coun
         return Py_NewRef(block_short_strings[record_of(c).block]);
     case KIND_AGE:
         return Py_NewRef(age_strings[record_of(c).age]);
+    default:
+        return string_property_value(module, p, c);
     }
-    PyErr_SetString(PyExc_SystemError, "property of an unknown kind");
-    return nullptr;
 }
 
 int create_property_values(PyObject *module) {
