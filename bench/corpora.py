@@ -1,8 +1,9 @@
 """Named text corpora of about 100 000 characters for the normalization benchmark.
 
 The sentences are our own; each corpus cycles through its sentences in a fixed shuffled
-order until it reaches the target size. Decomposed variants are derived with ICU, so
-that charlore never prepares its own inputs.
+order until it reaches the target size (the emoji text is generated from lists of words
+and emoji). Composed (NFC) and decomposed (NFD) forms are derived with ICU, so that
+charlore never prepares its own inputs.
 """
 import random
 
@@ -72,6 +73,65 @@ GREEK_POLYTONIC = [
     "Ὦ φίλε, εἰπέ μοι πόθεν ἥκεις καὶ ποῖ πορεύῃ σήμερον.",
 ]
 
+RUSSIAN = [
+    "Утром на рынке было много людей, и все покупали свежие овощи и рыбу.",
+    "Старый мост через реку построили ещё в прошлом веке, но он стоит крепко.",
+    "Зимой в нашем городе рано темнеет, и мы зажигаем лампы уже в четыре часа.",
+    "Бабушка испекла пирог с яблоками и позвала всех соседей на чай.",
+    "Поезд в горы уходит в полдень; возьмите тёплую куртку и шарф.",
+    "В библиотеке тихо, только слышно, как кто-то листает старый журнал.",
+    "Мой друг чинит велосипеды во дворе и всё время напевает песни.",
+    "После дождя воздух стал свежим, а на траве блестели тяжёлые капли.",
+]
+
+HINDI = [
+    "सुबह के समय बाज़ार में बहुत भीड़ होती है और लोग ताज़ी सब्ज़ियाँ ख़रीदते हैं।",
+    "हमारे गाँव की नदी के किनारे पुराने पेड़ों की लंबी क़तार है।",
+    "दादी ने शाम को सबके लिए गरम चाय और पकौड़े बनाए।",
+    "बारिश के बाद मिट्टी की ख़ुशबू पूरे आँगन में फैल गई।",
+    "पुस्तकालय में बैठकर विद्यार्थी परीक्षा की तैयारी कर रहे थे।",
+    "रेलगाड़ी पहाड़ों की ओर दोपहर बारह बजे रवाना होती है।",
+    "मेरे मित्र ने पुराने रेडियो को ठीक करके फिर से चला दिया।",
+]
+
+# Fully vowelled: short vowels, tanwin, sukun and shadda (with its vowel) on most letters.
+ARABIC_VOWELLED = [
+    "ذَهَبَ الوَلَدُ إِلَى السُّوقِ فِي الصَّبَاحِ البَاكِرِ.",
+    "كَتَبَتِ البِنْتُ رِسَالَةً طَوِيلَةً إِلَى جَدَّتِهَا.",
+    "يَجْلِسُ الصَّيَّادُ العَجُوزُ عَلَى شَاطِئِ البَحْرِ كُلَّ مَسَاءٍ.",
+    "قَرَأْنَا كِتَابًا جَمِيلًا عَنْ تَارِيخِ المَدِينَةِ القَدِيمَةِ.",
+    "هَطَلَ المَطَرُ غَزِيرًا فَجَلَسْنَا فِي البَيْتِ نَشْرَبُ الشَّايَ.",
+    "تَفْتَحُ المَكْتَبَةُ أَبْوَابَهَا لِلطُّلَّابِ مِنَ الصَّبَاحِ حَتَّى المَسَاءِ.",
+]
+
+# With vowel points, dagesh and the shin and sin dots.
+HEBREW_POINTED = [
+    "בַּבֹּקֶר הָלַכְנוּ לַשּׁוּק וְקָנִינוּ יְרָקוֹת טְרִיִּים.",
+    "הַסַּבְתָּא אָפְתָה עוּגָה וְהִזְמִינָה אֶת כָּל הַשְּׁכֵנִים.",
+    "הָרַכֶּבֶת לֶהָרִים יוֹצֵאת בַּצָּהֳרַיִם.",
+    "אַחֲרֵי הַגֶּשֶׁם הָאֲוִיר הָיָה צָלוּל וְנָעִים.",
+    "בַּסִּפְרִיָּה שָׁקֵט, וְרַק רַחַשׁ הַדַּפִּים נִשְׁמָע.",
+    "הַדַּיָּג הַזָּקֵן יוֹשֵׁב עַל שְׂפַת הַיָּם בְּכָל עֶרֶב.",
+]
+
+# Emoji text: words with single emoji, emoji with skin-tone modifiers, ZWJ sequences
+# (families, people with a profession and a skin tone, flags of the rainbow kind), flags
+# of regional indicators and keycaps.
+EMOJI_WORDS = ["see", "you", "at", "the", "park", "later", "great", "news", "thanks", "so", "much", "lunch", "today"]
+EMOJI_BASES = ["\U0001F600", "\U0001F389", "\U0001F355", "\u2615", "\U0001F680", "\u2764\ufe0f", "\U0001F31F"]
+SKIN_TONES = ["\U0001F3FB", "\U0001F3FC", "\U0001F3FD", "\U0001F3FE", "\U0001F3FF"]
+MODIFIABLE = ["\U0001F44D", "\U0001F44B", "\U0001F44F", "\U0001F64F", "\u270C\ufe0f"]
+PEOPLE = ["\U0001F468", "\U0001F469", "\U0001F9D1"]
+PROFESSIONS = ["\U0001F4BB", "\U0001F52C", "\U0001F373", "\U0001F680", "\U0001F3A8", "\U0001F33E"]
+FAMILIES = [
+    "\U0001F468\u200d\U0001F469\u200d\U0001F467\u200d\U0001F466",
+    "\U0001F469\u200d\U0001F469\u200d\U0001F466",
+    "\U0001F3F3\ufe0f\u200d\U0001F308",
+    "\u2764\ufe0f\u200d\U0001F525",
+]
+FLAGS = ["\U0001F1EB\U0001F1F7", "\U0001F1EF\U0001F1F5", "\U0001F1E7\U0001F1F7", "\U0001F1F3\U0001F1EC"]
+KEYCAPS = ["1\ufe0f\u20e3", "#\ufe0f\u20e3"]
+
 # Combining marks of many classes (230 above, 220 below, 202 attached below, 1 overlay,
 # 240 iota subscript, 233/234 double marks, 216 attached above right, 7 nukta, 9 virama).
 MIXED_MARKS = [
@@ -106,6 +166,26 @@ def mixed_mark_runs(seed=7):
     return "".join(parts)[:TARGET_LENGTH]
 
 
+def emoji_text(seed=8):
+    """Short messages of words and emoji of every kind, joined by spaces."""
+    generator = random.Random(seed)
+    kinds = [
+        lambda: generator.choice(EMOJI_BASES),
+        lambda: generator.choice(MODIFIABLE) + generator.choice(SKIN_TONES),
+        lambda: generator.choice(PEOPLE) + generator.choice(SKIN_TONES) + "\u200d" + generator.choice(PROFESSIONS),
+        lambda: generator.choice(FAMILIES),
+        lambda: generator.choice(FLAGS),
+        lambda: generator.choice(KEYCAPS),
+    ]
+    parts, length = [], 0
+    while length < TARGET_LENGTH:
+        words = generator.sample(EMOJI_WORDS, generator.randint(1, 4))
+        piece = " ".join(words) + " " + "".join(generator.choice(kinds)() for _ in range(generator.randint(1, 4)))
+        parts.append(piece)
+        length += len(piece) + 1
+    return " ".join(parts)[:TARGET_LENGTH]
+
+
 def nfd(text):
     return icu.Normalizer2.getNFDInstance().normalize(text)
 
@@ -128,4 +208,11 @@ def build():
         "japanese/chinese": nfc(cycle_sentences(CJK, 5, separator="")),
         "greek marks": nfd(cycle_sentences(GREEK_POLYTONIC, 6)),
         "mixed mark runs": mixed_mark_runs(),
+        "vietnamese": nfc(cycle_sentences(VIETNAMESE, 3)),
+        "greek polytonic": nfc(cycle_sentences(GREEK_POLYTONIC, 6)),
+        "russian": nfc(cycle_sentences(RUSSIAN, 9)),
+        "hindi": nfc(cycle_sentences(HINDI, 10)),
+        "arabic vowelled": nfc(cycle_sentences(ARABIC_VOWELLED, 11)),
+        "hebrew pointed": nfc(cycle_sentences(HEBREW_POINTED, 12)),
+        "emoji sequences": nfc(emoji_text()),
     }

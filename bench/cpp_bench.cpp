@@ -1,8 +1,9 @@
 // Side-by-side timings of charlore and ICU4C over the same inputs: the exported
 // character-type functions, property-record lookups, names in both directions,
-// normalization and (segmentation_bench.cpp) text segmentation. Every case is registered
-// twice, ".../charlore" and ".../icu" (".../utf8proc" for that peer); a case whose
-// charlore side is not built yet is skipped with the message "n/a".
+// normalization (in normalize_cases.cpp, with utf8proc and libunistring) and
+// (segmentation_bench.cpp) text segmentation. Every case is registered as ".../charlore"
+// and ".../icu" (and ".../PEER" for a further library); a case whose charlore side is not
+// built yet is skipped with the message "n/a".
 //
 // Usage: charlore-bench --data DIR [Google Benchmark options]; DIR holds the files that
 // python_bench.py writes (corpora.txt with the corpus files, names.txt).
@@ -11,7 +12,6 @@
 #include <benchmark/benchmark.h>
 #include <unicode/ucasemap.h>
 #include <unicode/uchar.h>
-#include <unicode/unorm2.h>
 #include <unicode/ustring.h>
 
 #include <cstdint>
@@ -23,10 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "allocator.h"
 #include "charlore.h"
+#include "corpus.h"
 #include "database.h"
 #include "names.h"
-#include "normalize.h"
 #include "segmentation_bench.h"
 
 // Weak references, so that the benchmark builds before every exported function exists;
@@ -62,13 +63,8 @@ CHARLORE_WEAK(int, _PyCharlore_ToFoldedFull, Py_UCS4, Py_UCS4 *)
 
 namespace {
 
-using CodePoints = std::vector<uint32_t>;
-
-struct Corpus {
-    std::string name;
-    std::string utf8;
-    CodePoints code_points;
-};
+using bench::CodePoints;
+using bench::Corpus;
 
 CodePoints decode_utf8(const std::string &text) {
     CodePoints out;
@@ -316,51 +312,6 @@ void register_names(const std::vector<NamedCharacter> &names) {
     });
 }
 
-// --- normalization
-
-struct Form {
-    const char *name;
-    const UNormalizer2 *(*instance)(UErrorCode *);
-};
-constexpr Form forms[] = {{"NFC", unorm2_getNFCInstance},
-                          {"NFD", unorm2_getNFDInstance},
-                          {"NFKC", unorm2_getNFKCInstance},
-                          {"NFKD", unorm2_getNFKDInstance}};
-
-void register_normalization(const std::vector<Corpus> &corpora) {
-    for (const Corpus &corpus : corpora) {
-        auto utf16 = std::make_shared<std::vector<UChar>>(corpus.utf8.size() + 1);
-        int32_t utf16_length = 0;
-        UErrorCode status = U_ZERO_ERROR;
-        u_strFromUTF8(utf16->data(), static_cast<int32_t>(utf16->size()), &utf16_length, corpus.utf8.data(),
-                      static_cast<int32_t>(corpus.utf8.size()), &status);
-        PyObject *text = PyUnicode_DecodeUTF8(corpus.utf8.data(), static_cast<Py_ssize_t>(corpus.utf8.size()), nullptr);
-        int64_t items = static_cast<int64_t>(corpus.code_points.size());
-        for (const Form &form : forms) {
-            std::string base = "normalize/" + corpus.name + " " + form.name;
-            PyObject *arguments = Py_BuildValue("(sO)", form.name, text);
-            benchmark::RegisterBenchmark((base + "/charlore").c_str(), [arguments, items](benchmark::State &state) {
-                if (!succeeds(charlore::query_normalize(nullptr, arguments))) return state.SkipWithError("n/a");
-                for (auto _ : state) Py_DECREF(charlore::query_normalize(nullptr, arguments));
-                state.SetItemsProcessed(state.iterations() * items);
-            });
-            benchmark::RegisterBenchmark((base + "/icu").c_str(), [form, utf16, utf16_length,
-                                                                    items](benchmark::State &state) {
-                UErrorCode error = U_ZERO_ERROR;
-                const UNormalizer2 *normalizer = form.instance(&error);
-                // The longest expansion in the corpora stays far below 20 units per unit.
-                std::vector<UChar> target(static_cast<size_t>(utf16_length) * 20 + 16);
-                for (auto _ : state) {
-                    UErrorCode status = U_ZERO_ERROR;
-                    benchmark::DoNotOptimize(unorm2_normalize(normalizer, utf16->data(), utf16_length, target.data(),
-                                                              static_cast<int32_t>(target.size()), &status));
-                }
-                state.SetItemsProcessed(state.iterations() * items);
-            });
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -377,6 +328,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: charlore-bench --data DIR [benchmark options]\n");
         return 2;
     }
+    bench::fix_allocator();
     Py_Initialize();
     static const std::vector<Corpus> corpora = read_corpora(data_directory);
     static const std::vector<NamedCharacter> names = read_names(data_directory);
@@ -389,9 +341,9 @@ int main(int argc, char **argv) {
 
     register_exported_functions(sequences);
     register_names(names);
-    register_normalization(corpora);
+    bench::register_normalization(corpora);
     static std::vector<std::pair<std::string, CodePoints>> segmentation_corpora;
-    for (const Corpus &corpus : corpora) segmentation_corpora.emplace_back(corpus.name, corpus.code_points);
+    for (const bench::Corpus &corpus : corpora) segmentation_corpora.emplace_back(corpus.name, corpus.code_points);
     register_segmentation(segmentation_corpora);
 
     int count = static_cast<int>(arguments.size());

@@ -1,11 +1,13 @@
 """Python-level benchmark: charlore against ICU (python3-icu) in the same process.
 
-Times normalize in the four forms on the corpora of corpora.py, name and lookup over the
+Times normalize in the four forms on the corpora of corpora.py (with ICU4C's
+unorm2_normalize on the same text as a third side, timed by charlore-icu4c-timer in the
+same rounds), name and lookup over the
 names both libraries agree on, and the per-character queries; measures the module's
 size and import time. Writes the rows as JSON and, for the C++ benchmark, the corpora
 and the name list as files. A query that charlore does not offer yet gives "n/a" rows.
 
-Usage: python_bench.py --module-dir DIR --out FILE.json --data-dir DIR [--rounds N]
+Usage: python_bench.py [--module-dir DIR] [--icu4c-timer PROGRAM] --out FILE.json --data-dir DIR [--rounds N]
 """
 import argparse
 import collections
@@ -15,11 +17,12 @@ import os
 import statistics
 import subprocess
 import sys
-import time
 
 import icu
 
 import corpora
+from icu4c import open_timer
+from measure import compare, compare_sides, peer, python_side, row
 from property_rows import property_rows
 from search_rows import search_rows
 from segmentation_rows import segmentation_rows
@@ -31,9 +34,10 @@ ICU_MODES = {
     "NFKC": ("nfkc", icu.UNormalizationMode2.COMPOSE),
     "NFKD": ("nfkc", icu.UNormalizationMode2.DECOMPOSE),
 }
-BATCH_SECONDS = 0.004
-# Goals: the largest ratio charlore/ICU allowed per kind of row.
-GOAL_IN_FORM, GOAL_NEEDS_WORK, GOAL_NAME, GOAL_LOOKUP = 0.5, 1.0, 0.7, 0.5
+# Goals: the largest ratio charlore/ICU allowed per kind of row; normalize has one goal
+# against python3-icu and one against ICU4C (the same for text already in the form).
+GOAL_IN_FORM, GOAL_NEEDS_WORK, GOAL_NEEDS_WORK_ICU4C = 0.5, 0.8, 1.0
+GOAL_NAME, GOAL_LOOKUP = 0.7, 0.5
 
 
 def offered(function, *arguments):
@@ -52,64 +56,34 @@ def candidate_code_points():
     return itertools.chain(range(0xD800), range(0xE000, 0x40000), range(0xE0000, 0xF0000))
 
 
-def loops_for(call):
-    """Number of calls that make one timed batch of about BATCH_SECONDS."""
-    loops = 1
-    while True:
-        start = time.perf_counter()
-        for _ in range(loops):
-            call()
-        elapsed = time.perf_counter() - start
-        if elapsed >= BATCH_SECONDS or loops >= 1 << 20:
-            return loops
-        loops *= 2 if elapsed * 4 >= BATCH_SECONDS else 8
+def utf16_length(text):
+    return len(text.encode("utf-16-le")) // 2
 
 
-def batch_seconds(call, loops):
-    start = time.perf_counter_ns()
-    for _ in range(loops):
-        call()
-    return (time.perf_counter_ns() - start) / loops / 1e9
-
-
-def compare(ours, theirs, items, rounds):
-    """Median seconds per item of both calls, timed in alternating batches."""
-    ours_loops = loops_for(ours) if ours else 0
-    theirs_loops = loops_for(theirs) if theirs else 0
-    ours_times, theirs_times = [], []
-    for _ in range(rounds):
-        if ours:
-            ours_times.append(batch_seconds(ours, ours_loops))
-        if theirs:
-            theirs_times.append(batch_seconds(theirs, theirs_loops))
-    ns = lambda times: statistics.median(times) / items * 1e9 if times else None
-    return ns(ours_times), ns(theirs_times)
-
-
-def row(section, case, ours_ns, theirs_ns, goal=None, **extra):
-    ratio = ours_ns / theirs_ns if ours_ns is not None and theirs_ns else None
-    met = None if goal is None or ratio is None else ratio <= goal
-    return dict(section=section, case=case, charlore_ns=ours_ns, icu_ns=theirs_ns, ratio=ratio, goal=goal,
-                met=met, **extra)
-
-
-def normalization_rows(charlore, texts, rounds):
+def normalization_rows(charlore, texts, rounds, timer):
+    """normalize in every form on every corpus: charlore, python3-icu and ICU4C (through
+    the timer, None without it) timed in the same rounds."""
     rows = []
     available = offered(charlore.normalize, "NFC", "a")
-    for corpus, text in texts.items():
+    for index, (corpus, text) in enumerate(texts.items()):
         for form in FORMS:
             normalizer = icu.Normalizer2.getInstance(None, *ICU_MODES[form])
             in_form = normalizer.isNormalized(text)
+            expected = normalizer.normalize(text)
             same = None
             ours = None
             if available:
                 ours = lambda: charlore.normalize(form, text)
-                same = charlore.normalize(form, text) == normalizer.normalize(text)
-            ours_ns, theirs_ns = compare(ours, lambda: normalizer.normalize(text), len(text), rounds)
-            state = "in form" if in_form else "needs work"
-            rows.append(row("normalize", f"{corpus} {form}", ours_ns, theirs_ns,
-                            GOAL_IN_FORM if in_form else GOAL_NEEDS_WORK, state=state, length=len(text),
-                            same_result=same))
+                same = charlore.normalize(form, text) == expected
+            sides = [python_side(ours), python_side(lambda: normalizer.normalize(text)),
+                     timer.side(form, index) if timer else None]
+            ours_ns, theirs_ns, icu4c_ns = compare_sides(sides, len(text), rounds)
+            if timer and timer.units(form, index) != utf16_length(expected):
+                raise RuntimeError(f"ICU4C's result of {corpus} {form} differs from python3-icu's")
+            goals = (GOAL_IN_FORM, GOAL_IN_FORM) if in_form else (GOAL_NEEDS_WORK, GOAL_NEEDS_WORK_ICU4C)
+            rows.append(row("normalize", f"{corpus} {form}", ours_ns, theirs_ns, goals[0],
+                            peers=[peer("ICU4C", icu4c_ns, ours_ns, goals[1])],
+                            state="in form" if in_form else "needs work", length=len(text), same_result=same))
     return rows
 
 
@@ -195,7 +169,7 @@ def query_rows(charlore, texts, rounds):
 def import_seconds(module_dir, module, runs=11):
     """Median time of `import module` in a fresh interpreter."""
     code = f"import time; t = time.perf_counter(); import {module}; print(time.perf_counter() - t)"
-    environment = dict(os.environ, PYTHONPATH=module_dir)
+    environment = dict(os.environ, PYTHONPATH=module_dir) if module_dir else None
     times = [float(subprocess.check_output([sys.executable, "-c", code], env=environment)) for _ in range(runs)]
     return statistics.median(times)
 
@@ -239,27 +213,36 @@ def write_data(directory, texts, pairs):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--module-dir", required=True)
+    parser.add_argument("--module-dir", help="where charlore is, if not installed in this interpreter's environment")
+    parser.add_argument("--icu4c-timer", help="the charlore-icu4c-timer program; without it no ICU4C column")
     parser.add_argument("--out", required=True)
     parser.add_argument("--data-dir", required=True)
     parser.add_argument("--rounds", type=int, default=15)
     options = parser.parse_args()
-    sys.path.insert(0, options.module_dir)
+    if options.module_dir:
+        sys.path.insert(0, options.module_dir)
     import charlore
 
     texts = corpora.build()
     name_available = offered(charlore.name, "A", None)
     pairs = shared_names(charlore) if name_available else []
     write_data(options.data_dir, texts, pairs)
-    rows = normalization_rows(charlore, texts, options.rounds)
+    timer = open_timer(options.icu4c_timer, options.data_dir)
+    try:
+        rows = normalization_rows(charlore, texts, options.rounds, timer)
+    finally:
+        if timer:
+            timer.close()
     rows += name_rows(charlore, pairs, options.rounds)
     rows += query_rows(charlore, texts, options.rounds)
     rows += segmentation_rows(charlore, texts, options.rounds, compare, row)
     rows += property_rows(charlore, texts, options.rounds, compare, row)
     rows += search_rows(charlore, options.rounds, compare, row)
     rows += size_rows(charlore, options.module_dir)
+    context = dict(level="python", icu_version=icu.ICU_VERSION, rounds=options.rounds, module=charlore.__file__,
+                   python=sys.version.split()[0])
     with open(options.out, "w") as out:
-        json.dump(dict(level="python", icu_version=icu.ICU_VERSION, rounds=options.rounds, rows=rows), out, indent=1)
+        json.dump(dict(context, rows=rows), out, indent=1)
 
 
 if __name__ == "__main__":

@@ -1,81 +1,122 @@
 """Joins the Python-level rows and the Google Benchmark output into one table and JSON.
 
-Usage: report.py --python FILE.json [--cpp FILE.json] --out FILE.json
+Usage: report.py --python FILE.json [--build FILE.json] [--cpp FILE.json] --out FILE.json
 """
 import argparse
 import json
 
+from measure import peer, row
+
 GOAL_EXPORTED_FUNCTION, GOAL_NAME, GOAL_LOOKUP = 1.0, 0.7, 0.5
 GOAL_SEGMENTATION = 1.0
-# The peer of a C++ case: ICU, or utf8proc for the cases that name it.
-PEERS = ("icu", "utf8proc")
+# charlore is to be ahead of every other peer at the C++ level.
+GOAL_AHEAD = 1.0
+# The side of each C++ case that the ratio of the row is taken against, and the others.
+CPP_BASE_SIDES = ("charlore", "icu")
+# The segmentation cases say in their label whether both sides found the same boundaries.
+SEGMENTATION_LABELS = {"same result": True, "results differ": False}
 
 
-def cpp_rows(cpp, python_rows):
-    """Rows of the C++ benchmark: median ns per item of both sides and their ratio."""
-    states = {r["case"]: (r.get("state"), r["goal"]) for r in python_rows if r["section"] == "normalize"}
-    timings, order, labels = {}, [], {}
+def cpp_timings(cpp):
+    """{case: {side: (median ns per item or None, counters)}} in the order of the output."""
+    timings = {}
     for benchmark in cpp["benchmarks"]:
         if benchmark.get("run_type") == "aggregate" and benchmark.get("aggregate_name") != "median":
             continue
         case, _, side = benchmark["run_name"].rpartition("/")
-        if case not in timings:
-            timings[case] = {}
-            order.append(case)
-        if benchmark.get("label"):
-            labels[case] = benchmark["label"]
+        sides = timings.setdefault(case, {})
         if benchmark.get("error_occurred") or not benchmark.get("items_per_second"):
-            timings[case].setdefault(side, None)
+            sides.setdefault(side, (None, {}))
         else:
-            timings[case][side] = 1e9 / benchmark["items_per_second"]
+            counters = {"same_as_icu": bool(benchmark["same_as_icu"])} if "same_as_icu" in benchmark else {}
+            if benchmark.get("label") in SEGMENTATION_LABELS:  # whether the two sides agreed
+                counters["same_as_icu"] = SEGMENTATION_LABELS[benchmark["label"]]
+            sides[side] = (1e9 / benchmark["items_per_second"], counters)
+    return timings
+
+
+def cpp_rows(cpp, python_rows):
+    """Rows of the C++ benchmark: median ns per item of charlore and ICU4C, their ratio, and
+    the other libraries of the case as peers."""
+    goals = {}
+    for r in python_rows:
+        if r["section"] == "normalize":
+            icu4c = [p["goal"] for p in r.get("peers", []) if p["name"] == "ICU4C"]
+            goals[r["case"]] = (r.get("state"), icu4c[0] if icu4c else r["goal"])
     rows = []
-    for case in order:
+    for case, sides in cpp_timings(cpp).items():
         group, _, rest = case.partition("/")
-        ours = timings[case].get("charlore")
-        theirs = next((timings[case][side] for side in PEERS if side in timings[case]), None)
-        ratio = ours / theirs if ours is not None and theirs else None
+        ours, ours_counters = sides.get("charlore", (None, {}))
+        theirs, _ = sides.get("icu", (None, {}))
         state, goal = None, None
         if group == "cfunc":
             goal = GOAL_EXPORTED_FUNCTION
         elif group == "names":
             goal = GOAL_NAME if rest.startswith("name/") else GOAL_LOOKUP
         elif group == "normalize":
-            state, goal = states.get(rest, (None, None))
+            state, goal = goals.get(rest, (None, None))
         elif group == "segmentation":
             goal = GOAL_SEGMENTATION
-        row = dict(section="C++ " + group, case=rest, state=state, charlore_ns=ours, icu_ns=theirs,
-                   ratio=ratio, goal=goal, met=None if goal is None or ratio is None else ratio <= goal)
-        if case in labels:  # the segmentation cases say whether both sides agreed
-            row["same_result"] = labels[case] == "same result"
-        rows.append(row)
+        peers = [peer(side, ns, ours, GOAL_AHEAD, same_result=counters.get("same_as_icu"))
+                 for side, (ns, counters) in sides.items() if side not in CPP_BASE_SIDES]
+        rows.append(row("C++ " + group, rest, ours, theirs, goal, peers=peers, state=state,
+                        same_result=ours_counters.get("same_as_icu")))
     return rows
 
 
-def number(value, digits=2):
-    return "n/a" if value is None else f"{value:.{digits}f}"
+def number(value):
+    """Two decimals, three below 1 (text already in form can take well under 0.1 ns/char)."""
+    return "n/a" if value is None else f"{value:.3f}" if abs(value) < 1 else f"{value:.2f}"
+
+
+def goal_text(goal):
+    return "" if goal is None else f"{goal:.1f}"
 
 
 def print_table(rows):
-    section = None
+    """One block per section; the second column is python3-icu at the Python level and
+    ICU4C at the C++ level, then each peer of the section with its ratio and goal. A time
+    marked "!" belongs to a result that differs from ICU's."""
+    section, peer_names = None, []
     for r in rows:
         if r["section"] != section:
             section = r["section"]
+            peer_names = []
+            for other in rows:
+                for p in other.get("peers", []) if other["section"] == section else []:
+                    if p["name"] not in peer_names:
+                        peer_names.append(p["name"])
             print(f"\n== {section}")
             if "value" not in r:
-                print(f"{'case':44} {'state':10} {'charlore':>10} {'ICU':>10} {'ratio':>7} {'goal':>6}  met")
+                base = "ICU4C" if section.startswith("C++") else "python3-icu"
+                header = f"{'case':44} {'state':10} {'charlore':>10} {base:>11} {'ratio':>6} {'goal':>4}"
+                for name in peer_names:
+                    header += f" {name:>12} {'ratio':>6} {'goal':>4}"
+                print(header + "  met")
         if "value" in r:
             print(f"{r['case']:44} {r['value']:>12}")
             continue
-        goal = "" if r.get("goal") is None else f"{r['goal']:.1f}"
-        met = {True: "yes", False: "NO", None: ""}[r.get("met")]
-        state = r.get("state") or ("differs" if r.get("same_result") is False else "")
-        print(f"{r['case']:44} {state:10} {number(r['charlore_ns']):>10} {number(r['icu_ns']):>10} "
-              f"{number(r['ratio']):>7} {goal:>6}  {met}")
+        mark = "!" if r.get("same_result") is False else " "
+        line = (f"{r['case']:44} {r.get('state') or '':10} {number(r['charlore_ns']):>9}{mark} "
+                f"{number(r['icu_ns']):>11} {number(r['ratio']):>6} {goal_text(r.get('goal')):>4}")
+        by_name = {p["name"]: p for p in r.get("peers", [])}
+        for name in peer_names:
+            p = by_name.get(name)
+            if p is None:
+                line += f" {'':>12} {'':>6} {'':>4}"
+                continue
+            mark = "!" if p.get("same_result") is False else " "
+            line += f" {number(p['ns']):>11}{mark} {number(p['ratio']):>6} {goal_text(p['goal']):>4}"
+        print(line + "  " + {True: "yes", False: "NO", None: ""}[r.get("met")])
+
+
+def has_goal(r):
+    return r.get("goal") is not None or any(p["goal"] is not None for p in r.get("peers", []))
 
 
 def summary(rows):
     judged = [r for r in rows if r.get("met") is not None]
-    missed = [r for r in rows if r.get("goal") is not None and r.get("met") is not True]
+    missed = [r for r in rows if has_goal(r) and r.get("met") is not True]
     return dict(goals_judged=len(judged), goals_met=sum(r["met"] for r in judged),
                 goals_missed_or_unmeasured=[f"{r['section']}: {r['case']}" for r in missed])
 
@@ -83,19 +124,27 @@ def summary(rows):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--python", required=True)
+    parser.add_argument("--build")
     parser.add_argument("--cpp")
     parser.add_argument("--out", required=True)
     options = parser.parse_args()
     with open(options.python) as f:
         python = json.load(f)
     rows = python["rows"]
-    context = dict(icu_version=python["icu_version"], python_rounds=python["rounds"])
+    context = {key: value for key, value in python.items() if key not in ("rows", "level")}
+    context["python_rounds"] = context.pop("rounds", None)
+    if options.build:
+        with open(options.build) as f:
+            context["build"] = json.load(f)
     if options.cpp:
         with open(options.cpp) as f:
             cpp = json.load(f)
         rows = rows + cpp_rows(cpp, python["rows"])
         context["cpp_context"] = cpp.get("context", {})
-    print("times in ns per character (per name for names); ratio = charlore / ICU, medians of repeated runs")
+    print("times in ns per character (per name for names); ratio = charlore / the library before it; "
+          "medians of repeated runs")
+    if "module" in context:
+        print(f"module timed: {context['module']}")
     print_table(rows)
     result = dict(context=context, summary=summary(rows), rows=rows)
     s = result["summary"]

@@ -21,29 +21,6 @@ const fuzz::ReferenceNormalizer &reference() {
 
 constexpr const char *FORM_NAMES[] = {"NFC", "NFD", "NFKC", "NFKD"};
 
-// The text an input stands for. A byte below 0x80 is that ASCII character; a byte from
-// 0x80 to 0xEF and the next byte pick one of the code points that take part in
-// normalization; a byte from 0xF0 up and the next three give any code point.
-std::u32string text_of(const uint8_t *data, size_t size) {
-    const std::vector<char32_t> &pool = reference().interesting();
-    std::u32string text;
-    size_t i = 0;
-    while (i < size) {
-        const uint8_t b = data[i++];
-        if (b < 0x80) {
-            text += b;
-        } else if (b < 0xF0) {
-            const size_t pick = ((b & 0x7Fu) << 8) | (i < size ? data[i++] : 0);
-            text += pool[pick % pool.size()];
-        } else {
-            uint32_t value = 0;
-            for (int k = 0; k < 3; ++k) value = (value << 8) | (i < size ? data[i++] : 0);
-            text += static_cast<char32_t>(value % 0x110000);
-        }
-    }
-    return text;
-}
-
 std::u32string normalized(PyObject *database, int form, const std::u32string &text) {
     PyObject *result = fuzz::call(database, "normalize", {PyUnicode_FromString(FORM_NAMES[form]), fuzz::new_str(text)});
     if (result == nullptr || !PyUnicode_CheckExact(result))
@@ -76,7 +53,7 @@ void check(PyObject *database, const char *label, const std::u32string &text, bo
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const fuzz::Databases &db = fuzz::databases();
-    const std::u32string text = text_of(data, size);
+    const std::u32string text = fuzz::text_of(data, size, reference().interesting());
     check(db.module, "module", text, true);
     check(db.old, "ucd_3_2_0", text, false);
     return 0;

@@ -32,26 +32,6 @@ const std::vector<char32_t> &pool() {
     return codes;
 }
 
-// A byte below 0x80 is that ASCII character; a byte from 0x80 to 0xEF picks from the
-// pool; a byte from 0xF0 up and the next three give any code point.
-std::u32string text_of(const uint8_t *data, size_t size) {
-    std::u32string text;
-    size_t i = 0;
-    while (i < size) {
-        const uint8_t b = data[i++];
-        if (b < 0x80) {
-            text += b;
-        } else if (b < 0xF0) {
-            text += pool()[b % pool().size()];
-        } else {
-            uint32_t value = 0;
-            for (int k = 0; k < 3; ++k) value = (value << 8) | (i < size ? data[i++] : 0);
-            text += static_cast<char32_t>(value % 0x110000);
-        }
-    }
-    return text;
-}
-
 // The pieces of a query that cuts text; checks them on the way.
 std::vector<std::u32string> pieces(PyObject *module, const char *query, const std::u32string &text) {
     PyObject *list = fuzz::call(module, query, {fuzz::new_str(text)});
@@ -102,7 +82,7 @@ void check_line_breaks(PyObject *module, const std::u32string &text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     PyObject *module = fuzz::databases().module;
-    const std::u32string text = text_of(data, size);
+    const std::u32string text = fuzz::text_of(data, size, pool());
     const std::vector<std::u32string> clusters = pieces(module, "graphemes", text);
     pieces(module, "words", text);
     pieces(module, "sentences", text);

@@ -79,6 +79,25 @@ std::u32string code_points(PyObject *str) {
     return text;
 }
 
+std::u32string text_of(const uint8_t *data, size_t size, const std::vector<char32_t> &pool) {
+    std::u32string text;
+    size_t i = 0;
+    while (i < size) {
+        const uint8_t b = data[i++];
+        if (b < 0x80) {
+            text += b;
+        } else if (b < 0xF0) {
+            const size_t pick = ((b & 0x7Fu) << 8) | (i < size ? data[i++] : 0);
+            text += pool[pick % pool.size()];
+        } else {
+            uint32_t value = 0;
+            for (int k = 0; k < 3; ++k) value = (value << 8) | (i < size ? data[i++] : 0);
+            text += static_cast<char32_t>(value % 0x110000);
+        }
+    }
+    return text;
+}
+
 PyObject *new_str(const std::u32string &text) {
     PyObject *str = PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, text.data(), static_cast<Py_ssize_t>(text.size()));
     if (str == nullptr) std::abort();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fuzz {
 
@@ -28,6 +29,13 @@ PyObject *call(PyObject *database, const char *query, std::initializer_list<PyOb
                PyObject **error = nullptr);
 
 std::u32string code_points(PyObject *str);
+
+// The text a fuzz input stands for. A byte below 0x80 is that ASCII character; a byte from
+// 0x80 to 0xEF and the next byte pick one code point of pool (two bytes, so that every
+// entry of a pool of up to 28672 can be reached); a byte from 0xF0 up and the next three
+// give any code point. The pool must not be empty.
+std::u32string text_of(const uint8_t *data, size_t size, const std::vector<char32_t> &pool);
+
 PyObject *new_str(const std::u32string &text);
 
 // Reports a broken property with the text it concerns, then aborts.

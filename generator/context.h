@@ -54,6 +54,7 @@ std::vector<uint8_t> read_east_asian_widths(const std::filesystem::path &path);
 Output build_database_tables(Context &context);
 Output build_ctype_tables(Context &context);
 Output build_normalize_tables(Context &context);
+Output build_expansion_tables(Context &context);
 Output build_names_tables(Context &context);
 Output build_segmentation_tables(Context &context);
 Output build_properties_tables(Context &context);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "generated/expansion_tables.h"
 #include "normalize.h"
 #include "quick_check.h"
 
@@ -112,7 +113,7 @@ struct Decomposition {
 
 // The full decomposition of c, which has a mapping in the form, into `expansion` with the
 // class of each code point in `classes`: through the records and the pending stack,
-// Hangul syllables by arithmetic. Returns how many code points there are,
+// Hangul syllables by arithmetic. Run at compile time, for the Latin-1 table. Returns how many code points there are,
 // LONGEST_EXPANSION at most.
 constexpr int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_t *classes) {
     const uint16_t decomposes = compatibility ? INFO_DECOMPOSES : INFO_CANONICAL;
@@ -148,6 +149,21 @@ constexpr int expand(uint32_t c, bool compatibility, uint32_t *expansion, uint8_
     return count;
 }
 
+// The full decomposition of c in one form (canonical, or compatibility) as words of
+// expansion_words, each a code point with its class: `count` of them from `words`, in
+// canonical order. Every code point with a decomposition has one in both forms (itself
+// where it has none in that form), except the Hangul syllables; any other has a count of 0.
+struct Expansion {
+    const uint32_t *words;
+    int count;
+};
+CHARLORE_HOT_INLINE Expansion expansion_of(uint32_t c, bool compatibility) {
+    const uint32_t entry = c > 0x10FFFF ? 0 : expansion_stage2[(expansion_stage1[c >> 7] << 7) + (c & 127)];
+    const uint32_t span = expansion_spans[2 * entry + (compatibility ? 1 : 0)];
+    return {expansion_words + (span & 0xFFFF), static_cast<int>(span >> 16)};
+}
+inline constexpr uint32_t EXPANSION_CODE_POINT = (1u << EXPANSION_CLASS_SHIFT) - 1;
+
 // The full decompositions of the Latin-1 characters, made at compile time: four 16-bit
 // code points at most each, with their classes; a count of 0 where there is none.
 struct ShortExpansion {
@@ -177,6 +193,25 @@ constexpr Latin1Expansions latin1_expansions(bool compatibility) {
     return table;
 }
 inline constexpr Latin1Expansions LATIN1_EXPANSIONS[] = {latin1_expansions(false), latin1_expansions(true)};
+
+// Copies the GROUP characters at text to out, widened to Unit: one copy or two vector
+// stores rather than a loop of GROUP steps.
+template <typename Char, typename Unit>
+CHARLORE_HOT_INLINE void copy_group(Unit *out, const Char *text) {
+    if constexpr (sizeof(Char) == sizeof(Unit)) {
+        std::memcpy(out, text, GROUP<Char> * sizeof(Char));
+    } else {
+#ifdef CHARLORE_SSE2
+        if constexpr (sizeof(Char) == 1 && sizeof(Unit) == 2) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+            return;
+        }
+#endif
+        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) out[k] = text[k];
+    }
+}
 
 // Appends the full decomposition of text[0 .. n) to d, noting where canonical order is
 // first broken. With `grouped`, for long texts, groups of characters that pass the
@@ -213,7 +248,7 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
         if (grouped && n - i >= GROUP<Char>) {
             if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
                 // The whole group is copied; the cursor moves past the passing part only.
-                for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) out[k] = text[i + k];
+                copy_group(out, text + i);
                 out += passing;
                 i += passing;
                 last_class = 0;
@@ -255,14 +290,16 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
                 *out++ = static_cast<Unit>(c);
                 continue;
             }
-            uint32_t expansion[LONGEST_EXPANSION];
-            uint8_t classes[LONGEST_EXPANSION];
-            const int m = expand(c, compatibility, expansion, classes);
-            if (!make_room(m, i)) return false;
-            for (int k = 0; k < m; ++k) {
-                note(classes[k]);
-                if constexpr (sizeof(Unit) < 4) d.too_wide |= expansion[k] > 0xFFFF;
-                *out++ = static_cast<Unit>(expansion[k]);
+            // Its expansion is already in canonical order, so only where it joins the text
+            // before can the order break.
+            const Expansion e = expansion_of(c, compatibility);
+            if (!make_room(e.count, i)) return false;
+            note(e.words[0] >> EXPANSION_CLASS_SHIFT);
+            last_class = e.words[e.count - 1] >> EXPANSION_CLASS_SHIFT;
+            for (int k = 0; k < e.count; ++k) {
+                const uint32_t cp = e.words[k] & EXPANSION_CODE_POINT;
+                if constexpr (sizeof(Unit) < 4) d.too_wide |= cp > 0xFFFF;
+                *out++ = static_cast<Unit>(cp);
             }
         }
     }

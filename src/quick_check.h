@@ -4,17 +4,24 @@
 
 #include <algorithm>
 
-#ifdef __SSE2__
+#include "normalize_support.h"
+
+// The vector paths take SSE2 (every x86-64 has it); other targets, and builds that define
+// CHARLORE_SCALAR to test them, take the scalar paths with the same results.
+#if defined(__SSE2__) && !defined(CHARLORE_SCALAR)
+#define CHARLORE_SSE2 1
 #include <emmintrin.h>
 #endif
 
-#include "normalize_support.h"
+// The scan's small helpers are inlined at every optimization level: a call per group of
+// characters would cost more than the group's tests.
+#define CHARLORE_HOT_INLINE inline __attribute__((always_inline))
 
 namespace charlore::normalization {
 
 // Whether c stops a quick-check scan in the form whose bit is form_bit: the check fails
 // there or the class is not 0, so it needs a closer look.
-inline bool stops_scan(uint32_t c, unsigned form_bit, uint16_t fails) {
+CHARLORE_HOT_INLINE bool stops_scan(uint32_t c, unsigned form_bit, uint16_t fails) {
     if (c <= 0xFFFF) return quick_check_stops_bmp[c] & form_bit;
     return info_of(c) & (INFO_COMBINING | fails);
 }
@@ -42,17 +49,26 @@ inline constexpr uint32_t YES_BELOW_BMP[] = {bmp_bound(0), bmp_bound(1), bmp_bou
 template <typename Char>
 inline constexpr Py_ssize_t GROUP = sizeof(Char) == 1 ? 16 : sizeof(Char) == 2 ? 8 : 4;
 
+// The scan-stop bits of eight BMP units OR-ed together, written out so that no
+// optimization level keeps a loop of them.
+template <typename Char>
+CHARLORE_HOT_INLINE unsigned stops_of_eight(const Char *text) {
+    const uint8_t *stops = quick_check_stops_bmp;
+    return (stops[text[0]] | stops[text[1]] | stops[text[2]] | stops[text[3]]) |
+           (stops[text[4]] | stops[text[5]] | stops[text[6]] | stops[text[7]]);
+}
+
 // How many of the GROUP characters at text pass the form's quick check with class 0, for
 // certain, before the first one that may stop the scan: GROUP when they all do, with one
 // branch for the group. Latin-1 text finds its first stop exactly; for other text the
 // answer is all or nothing.
 template <typename Char>
-Py_ssize_t passing_prefix(const Char *text, int form, uint16_t fails) {
+CHARLORE_HOT_INLINE Py_ssize_t passing_prefix(const Char *text, int form, uint16_t fails) {
     const unsigned form_bit = 1u << form;
     if constexpr (sizeof(Char) == 1) {
         const Latin1Stops stops = LATIN1_STOPS[form];
         if (stops.first > 0xFF) return GROUP<Char>;
-#ifdef __SSE2__
+#ifdef CHARLORE_SSE2
         // Sixteen bytes at once: none may lie in the interval of stopping characters.
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
         const __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(stops.first)));
@@ -66,19 +82,17 @@ Py_ssize_t passing_prefix(const Char *text, int form, uint16_t fails) {
         return k;
 #endif
     } else if constexpr (sizeof(Char) == 2) {
-#ifdef __SSE2__
+#ifdef CHARLORE_SSE2
         // Eight units at once: all below the form's bound pass without a lookup.
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
         const __m128i above = _mm_subs_epu16(units, _mm_set1_epi16(static_cast<short>(YES_BELOW_BMP[form] - 1)));
         const unsigned below = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())));
         if (below == 0xFFFF) return GROUP<Char>;
 #endif
-        unsigned any = 0;
-        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= quick_check_stops_bmp[text[k]];
-        return any & form_bit ? 0 : GROUP<Char>;
+        return stops_of_eight(text) & form_bit ? 0 : GROUP<Char>;
     } else {
-        bool any = false;
-        for (Py_ssize_t k = 0; k < GROUP<Char>; ++k) any |= stops_scan(text[k], form_bit, fails);
+        const bool any = (stops_scan(text[0], form_bit, fails) | stops_scan(text[1], form_bit, fails)) |
+                         (stops_scan(text[2], form_bit, fails) | stops_scan(text[3], form_bit, fails));
         return any ? 0 : GROUP<Char>;
     }
 }
