@@ -4,6 +4,8 @@
 // units after it.
 #pragma once
 
+#include <cstdint>
+
 #include "classes.h"
 
 namespace charlore::segmentation {
@@ -55,6 +57,38 @@ LineUnit line_unit_after(Text<Unit> text, size_t i, size_t *next) {
     return line_unit_at(text, j, next);
 }
 
+constexpr uint64_t class_bit(unsigned c) { return uint64_t{1} << c; }
+
+// Letters, numbers, ideographs, Hangul and spaces: between two of these, with no joiner
+// before the position, the two classes alone decide (after a space, with the unit before
+// the spaces), and reading one changes the left context in the same simple way. Most of
+// the characters of running text are in this set.
+constexpr uint64_t PLAIN_CLASSES = class_bit(LB_AL) | class_bit(LB_HL) | class_bit(LB_NU) | class_bit(LB_ID) |
+                                   class_bit(LB_H2) | class_bit(LB_H3) | class_bit(LB_JL) | class_bit(LB_JV) |
+                                   class_bit(LB_JT) | class_bit(LB_SP);
+constexpr bool is_plain(unsigned c) { return (PLAIN_CLASSES >> c) & 1; }
+
+// For each plain class, the plain classes after it with no break: letters and numbers
+// hold together, Hangul jamo join into syllables, and no break comes before a space.
+constexpr uint64_t plain_no_break_after(unsigned l) {
+    const uint64_t letters_numbers = class_bit(LB_AL) | class_bit(LB_HL) | class_bit(LB_NU);
+    uint64_t held = class_bit(LB_SP);
+    if (l == LB_AL || l == LB_HL || l == LB_NU) held |= letters_numbers;
+    if (l == LB_JL) held |= class_bit(LB_JL) | class_bit(LB_JV) | class_bit(LB_H2) | class_bit(LB_H3);
+    if (l == LB_JV || l == LB_H2) held |= class_bit(LB_JV) | class_bit(LB_JT);
+    if (l == LB_JT || l == LB_H3) held |= class_bit(LB_JT);
+    return held;
+}
+
+struct PlainPairs {
+    uint64_t no_break_after[LINE_CLASSES] = {};
+    constexpr PlainPairs() {
+        for (unsigned l = 0; l < LINE_CLASSES; ++l)
+            if (is_plain(l)) no_break_after[l] = plain_no_break_after(l);
+    }
+};
+inline constexpr PlainPairs plain_pairs;
+
 // The left context of a position and the rules that decide it; one pass over the text.
 template <class Unit>
 class LineBreaker {
@@ -70,6 +104,10 @@ public:
             const uint32_t cp = text_[i];
             const BreakRecord &record = break_record(cp);
             const unsigned raw = record.line;
+            if (is_plain(raw) && is_plain(left_.cls) && raw_left_ != LB_ZWJ) {
+                i = plain_run(i, emit) - 1;
+                continue;
+            }
             const bool attaches = is_attached(raw) && left_.cls != LB_XX && left_.cls != LB_SP &&
                                   left_.cls != LB_ZW && !is_hard_break(left_.cls);
             if (attaches) {  // a mark or joiner that attaches never starts a line
@@ -213,6 +251,49 @@ private:
         odd_indicators_ = unit.cls == LB_RI && !odd_indicators_;
         before_left_ = left_;
         left_ = unit;
+    }
+
+    // Reads the plain units from i on, left of which stands a plain unit with no joiner
+    // after it; returns where the run ends. Inside the run a unit is one character, so
+    // the loop keeps only the left class and where the last unit that is not a space
+    // stands, and builds the context once at the end: the loop runs over most of text.
+    template <class Emit>
+    size_t plain_run(size_t start, Emit &emit) {
+        unsigned left = left_.cls;
+        // After spaces, an opening punctuation or quotation before them still holds.
+        bool spaces_hold = before_spaces_.cls == LB_OP || open_quote_;
+        size_t solid = SIZE_MAX;  // the last unit of the run that is not a space
+        size_t i = start;
+        for (; i < text_.length; ++i) {
+            const unsigned raw = break_record(text_[i]).line;
+            if (!is_plain(raw)) break;
+            if (!((plain_pairs.no_break_after[left] >> raw) & 1) && !(spaces_hold && left == LB_SP)) emit(i, false);
+            if (raw != LB_SP) {
+                spaces_hold = false;
+                solid = i;
+            }
+            left = raw;
+        }
+        // What start_unit leaves after plain units: no hyphen, quotation, indicator or
+        // number punctuation to carry on.
+        hyphen_after_break_ = false;
+        if (solid != SIZE_MAX) {
+            open_quote_ = false;
+            before_spaces_ = plain_unit(solid);
+        }
+        number_ = left == LB_NU;
+        number_closed_ = false;
+        odd_indicators_ = false;
+        before_left_ = i - start >= 2 ? plain_unit(i - 2) : left_;
+        left_ = plain_unit(i - 1);
+        raw_left_ = left;
+        return i;
+    }
+
+    LineUnit plain_unit(size_t i) const {
+        const uint32_t cp = text_[i];
+        const BreakRecord &r = break_record(cp);
+        return LineUnit{r.line, r.flags, cp == DOTTED_CIRCLE};
     }
 
     Text<Unit> text_;

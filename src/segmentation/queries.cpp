@@ -132,6 +132,10 @@ PyObject *query_line_breaks(PyObject *, PyObject *argument) {
     return with_text(argument, "U:line_breaks", [](PyObject *, auto text) -> PyObject * {
         PyObject *list = PyList_New(0);
         if (list == nullptr) return nullptr;
+        // Nothing else sees the list before it is returned, and its pairs hold no
+        // references to containers: the collections that the pairs' allocations set off
+        // need not walk it meanwhile.
+        PyObject_GC_UnTrack(list);
         bool failed = false;
         LineBreaker(text).run([&](size_t offset, bool mandatory) {
             if (failed) return;
@@ -149,7 +153,11 @@ PyObject *query_line_breaks(PyObject *, PyObject *argument) {
             failed = PyList_Append(list, pair) < 0;
             Py_DECREF(pair);
         });
-        if (failed) Py_CLEAR(list);
+        if (failed) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyObject_GC_Track(list);
         return list;
     });
 }
