@@ -10,7 +10,7 @@
 
 namespace charlore::segmentation {
 
-inline const BreakRecord &break_record(uint32_t cp) {
+constexpr const BreakRecord &break_record(uint32_t cp) {
     // Lone surrogates and every other value below U+110000 have a record; nothing above.
     return break_records[break_stage2[(break_stage1[cp >> BREAK_SHIFT] << BREAK_SHIFT) |
                                       (cp & ((1u << BREAK_SHIFT) - 1))]];

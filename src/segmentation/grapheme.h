@@ -1,6 +1,7 @@
 // Extended grapheme clusters: where a user-perceived character ends. The pair rules are
-// a switch on the two classes; what looks further back (emoji ZWJ sequences, Indic
-// conjuncts after a linker, regional-indicator pairs) is a little state carried along the cluster.
+// a table of the two classes; what looks further back (emoji ZWJ sequences, Indic
+// conjuncts after a linker, regional-indicator pairs) is read back where such a
+// character comes.
 #pragma once
 
 #include "classes.h"
@@ -49,6 +50,39 @@ struct GraphemePairTable {
 };
 inline constexpr GraphemePairTable grapheme_pair_table;
 
+// Whether text[i] joins the cluster [start, i) by the rules that look further back than
+// the pair: a pictograph after a ZWJ that follows a pictograph and its extenders, a
+// consonant after a linker among conjunct extenders, the second of a pair of regional
+// indicators. Read back from i only when the character at i could be one of those,
+// never past the start of the cluster; what is read back belongs to this one rule, so
+// the whole scan stays linear.
+template <class Unit>
+bool joins_by_context(Text<Unit> text, size_t start, size_t i, const BreakRecord &left, const BreakRecord &right) {
+    if ((right.flags & EXTENDED_PICTOGRAPHIC) && left.grapheme == GB_ZWJ) {
+        for (size_t k = i - 1; k > start;) {
+            const BreakRecord &r = break_record(text[--k]);
+            if (r.flags & EXTENDED_PICTOGRAPHIC) return true;
+            if (r.grapheme != GB_Extend) return false;
+        }
+        return false;
+    }
+    if (conjunct_class(right) == INCB_Consonant) {
+        bool linker = false;
+        for (size_t k = i; k > start;) {
+            const unsigned incb = conjunct_class(break_record(text[--k]));
+            if (incb == INCB_Linker) linker = true;
+            else if (incb != INCB_Extend) break;
+        }
+        return linker;
+    }
+    if (right.grapheme == GB_Regional_Indicator) {
+        size_t indicators = 0;
+        for (size_t k = i; k > start && break_record(text[k - 1]).grapheme == GB_Regional_Indicator; --k) ++indicators;
+        return indicators % 2 == 1;
+    }
+    return false;
+}
+
 // Where the cluster that starts at `start` ends (start < text.length). Clusters never
 // depend on text before their start, so any boundary is a place to resume from. `first`
 // is the record of text[start] if the caller has it (else nullptr); *after receives the
@@ -63,34 +97,15 @@ size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, con
     if (code < FIRST_JOINING && code != '\r' && (start + 1 == text.length || text[start + 1] < FIRST_JOINING))
         return start + 1;
     const BreakRecord *left = first != nullptr ? first : &break_record(code);
-    // After Extended_Pictographic Extend*: 1; and then ZWJ: 2.
-    int emoji = (left->flags & EXTENDED_PICTOGRAPHIC) ? 1 : 0;
-    // After an InCB linker and InCB extenders: a consonant joins.
-    bool linked = conjunct_class(*left) == INCB_Linker;
-    bool odd_indicators = left->grapheme == GB_Regional_Indicator;
     for (size_t i = start + 1; i < text.length; ++i) {
         const BreakRecord *right = &break_record(text[i]);
         PairRule rule = grapheme_pair_table(left->grapheme, right->grapheme);
-        if (rule == PairRule::Undecided) {
-            bool join = (emoji == 2 && (right->flags & EXTENDED_PICTOGRAPHIC)) ||
-                        (linked && conjunct_class(*right) == INCB_Consonant) ||
-                        (odd_indicators && right->grapheme == GB_Regional_Indicator);
-            rule = join ? PairRule::Join : PairRule::Break;
-        }
+        if (rule == PairRule::Undecided)
+            rule = joins_by_context(text, start, i, *left, *right) ? PairRule::Join : PairRule::Break;
         if (rule == PairRule::Break) {
             *after = right;
             return i;
         }
-        // Carry the longer contexts past the joined character.
-        const unsigned incb = conjunct_class(*right);
-        if (right->flags & EXTENDED_PICTOGRAPHIC)
-            emoji = 1;
-        else if (emoji == 1 && right->grapheme == GB_ZWJ)
-            emoji = 2;
-        else if (!(emoji == 1 && right->grapheme == GB_Extend))
-            emoji = 0;
-        linked = incb == INCB_Linker || (linked && incb == INCB_Extend);
-        odd_indicators = right->grapheme == GB_Regional_Indicator && !odd_indicators;
         left = right;
     }
     return text.length;

@@ -110,8 +110,11 @@ public:
             }
             const bool attaches = is_attached(raw) && left_.cls != LB_XX && left_.cls != LB_SP &&
                                   left_.cls != LB_ZW && !is_hard_break(left_.cls);
-            if (attaches) {  // a mark or joiner that attaches never starts a line
-                raw_left_ = raw;
+            if (attaches) {  // a mark or joiner that attaches never starts a line; nor do those after it
+                unsigned last = raw;
+                for (unsigned next; i + 1 < text_.length && is_attached(next = break_record(text_[i + 1]).line); ++i)
+                    last = next;
+                raw_left_ = last;
                 continue;
             }
             const LineUnit unit = unit_of(cp, record);
