@@ -2,9 +2,9 @@
 
 Times normalize in the four forms on the corpora of corpora.py (with ICU4C's
 unorm2_normalize on the same text as a third side, timed by charlore-icu4c-timer in the
-same rounds), name and lookup over the
-names both libraries agree on, and the per-character queries; measures the module's
-size and import time. Writes the rows as JSON and, for the C++ benchmark, the corpora
+same rounds), name and lookup over the names both libraries agree on, the per-character
+queries, and width and graphemes against the Python packages of peer_rows.py; measures
+the module's size and import time. Writes the rows as JSON and, for the C++ benchmark, the corpora
 and the name list as files. A query that charlore does not offer yet gives "n/a" rows.
 
 Usage: python_bench.py [--module-dir DIR] [--icu4c-timer PROGRAM] --out FILE.json --data-dir DIR [--rounds N]
@@ -23,6 +23,7 @@ import icu
 import corpora
 from icu4c import open_timer
 from measure import compare, compare_sides, peer, python_side, row
+from peer_rows import peer_rows
 from property_rows import property_rows
 from search_rows import search_rows
 from segmentation_rows import segmentation_rows
@@ -238,6 +239,7 @@ def main():
     rows += segmentation_rows(charlore, texts, options.rounds, compare, row)
     rows += property_rows(charlore, texts, options.rounds, compare, row)
     rows += search_rows(charlore, options.rounds, compare, row)
+    rows += peer_rows(charlore, texts, options.rounds)
     rows += size_rows(charlore, options.module_dir)
     context = dict(level="python", icu_version=icu.ICU_VERSION, rounds=options.rounds, module=charlore.__file__,
                    python=sys.version.split()[0])

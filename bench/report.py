@@ -86,10 +86,15 @@ def print_table(rows):
                 for p in other.get("peers", []) if other["section"] == section else []:
                     if p["name"] not in peer_names:
                         peer_names.append(p["name"])
+            # A section timed against its peers alone (the Python packages) has no base column.
+            has_base = any("icu_ns" in other and other["icu_ns"] is not None
+                           for other in rows if other["section"] == section)
             print(f"\n== {section}")
             if "value" not in r:
                 base = "ICU4C" if section.startswith("C++") else "python3-icu"
-                header = f"{'case':44} {'state':10} {'charlore':>10} {base:>11} {'ratio':>6} {'goal':>4}"
+                header = f"{'case':44} {'state':10} {'charlore':>10}"
+                if has_base:
+                    header += f" {base:>11} {'ratio':>6} {'goal':>4}"
                 for name in peer_names:
                     header += f" {name:>12} {'ratio':>6} {'goal':>4}"
                 print(header + "  met")
@@ -97,8 +102,9 @@ def print_table(rows):
             print(f"{r['case']:44} {r['value']:>12}")
             continue
         mark = "!" if r.get("same_result") is False else " "
-        line = (f"{r['case']:44} {r.get('state') or '':10} {number(r['charlore_ns']):>9}{mark} "
-                f"{number(r['icu_ns']):>11} {number(r['ratio']):>6} {goal_text(r.get('goal')):>4}")
+        line = f"{r['case']:44} {r.get('state') or '':10} {number(r['charlore_ns']):>9}{mark}"
+        if has_base:
+            line += f" {number(r['icu_ns']):>11} {number(r['ratio']):>6} {goal_text(r.get('goal')):>4}"
         by_name = {p["name"]: p for p in r.get("peers", [])}
         for name in peer_names:
             p = by_name.get(name)

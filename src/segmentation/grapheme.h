@@ -1,7 +1,8 @@
 // Extended grapheme clusters: where a user-perceived character ends. The pair rules are
 // a table of the two classes; what looks further back (emoji ZWJ sequences, Indic
 // conjuncts after a linker, regional-indicator pairs) is read back where such a
-// character comes.
+// character comes, or carried along the cluster by a pass that reads every character
+// anyway (width).
 #pragma once
 
 #include "classes.h"
@@ -83,6 +84,50 @@ bool joins_by_context(Text<Unit> text, size_t start, size_t i, const BreakRecord
     return false;
 }
 
+// What the rules that look further back than the pair know of the cluster so far, for a
+// pass that carries it along instead of reading back.
+class ClusterContext {
+public:
+    explicit ClusterContext(const BreakRecord &first) { start(first); }
+
+    // A new cluster that begins with `first`.
+    void start(const BreakRecord &first) {
+        emoji_ = (first.flags & EXTENDED_PICTOGRAPHIC) ? 1 : 0;
+        linked_ = conjunct_class(first) == INCB_Linker;
+        odd_indicators_ = first.grapheme == GB_Regional_Indicator;
+    }
+
+    // Whether `right` joins the cluster whose last character is `left`.
+    bool joins(const BreakRecord &left, const BreakRecord &right) const {
+        const PairRule rule = grapheme_pair_table(left.grapheme, right.grapheme);
+        if (rule != PairRule::Undecided) return rule == PairRule::Join;
+        return (emoji_ == 2 && (right.flags & EXTENDED_PICTOGRAPHIC)) ||
+               (linked_ && conjunct_class(right) == INCB_Consonant) ||
+               (odd_indicators_ && right.grapheme == GB_Regional_Indicator);
+    }
+
+    // Carries the context past `right`, which joined the cluster.
+    void join(const BreakRecord &right) {
+        const unsigned incb = conjunct_class(right);
+        if (right.flags & EXTENDED_PICTOGRAPHIC)
+            emoji_ = 1;
+        else if (emoji_ == 1 && right.grapheme == GB_ZWJ)
+            emoji_ = 2;
+        else if (!(emoji_ == 1 && right.grapheme == GB_Extend))
+            emoji_ = 0;
+        linked_ = incb == INCB_Linker || (linked_ && incb == INCB_Extend);
+        odd_indicators_ = right.grapheme == GB_Regional_Indicator && !odd_indicators_;
+    }
+
+private:
+    int emoji_;            // after Extended_Pictographic Extend*: 1; and then ZWJ: 2
+    bool linked_;          // after an InCB linker and InCB extenders: a consonant joins
+    bool odd_indicators_;  // an odd number of regional indicators so far
+};
+
+// Below U+0300 no character joins another except CR LF.
+constexpr uint32_t FIRST_JOINING = 0x300;
+
 // Where the cluster that starts at `start` ends (start < text.length). Clusters never
 // depend on text before their start, so any boundary is a place to resume from. `first`
 // is the record of text[start] if the caller has it (else nullptr); *after receives the
@@ -90,10 +135,9 @@ bool joins_by_context(Text<Unit> text, size_t start, size_t i, const BreakRecord
 // looks each character up once.
 template <class Unit>
 size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, const BreakRecord **after) {
-    // Below U+0300 no character joins another except CR LF: Latin text needs no lookup.
-    constexpr uint32_t FIRST_JOINING = 0x300;
     *after = nullptr;
     const uint32_t code = text[start];
+    // Latin text needs no lookup.
     if (code < FIRST_JOINING && code != '\r' && (start + 1 == text.length || text[start + 1] < FIRST_JOINING))
         return start + 1;
     const BreakRecord *left = first != nullptr ? first : &break_record(code);

@@ -1,10 +1,15 @@
-"""width(): a table of cases by kind of text, and the width of every code point standing
-alone against the UCD files."""
+"""width(): a table of cases by kind of text, the width of every code point standing
+alone against the UCD files, and the clusters of the grapheme break test file counted
+in each of the three ways a str is stored."""
 import pytest
 
 import charlore
 
-from segmentation_data import single_character_width
+from segmentation_data import break_cases, single_character_width
+
+# Suffixes that store a text two or four bytes a character without joining it: the line
+# feed ends any cluster, and the letter after it takes one column.
+WIDER_STORAGE = {"1 byte": ("", 0), "2 bytes": ("\n\u0100", 1), "4 bytes": ("\n\U00010000", 1)}
 
 CASES = [
     # ASCII and Latin-1
@@ -62,12 +67,49 @@ CASES = [
     ("\udfff\ud800", 2),
     ("\ue000", 1),
     ("\U0010ffff", 1),
+    # where Latin text (below U+0300) meets characters that join a cluster
+    ("ab\u0301c", 3),
+    ("ab\u200dc", 3),
+    ("\r\n\u0301", 0),
+    ("\u4e00ab\u0301", 4),
+    ("\u4e00a", 3),
+    ("a\u0600", 1),                 # a prepended mark alone takes no column
+    ("\u0600a\u0600\u0600b", 2),     # and joins what follows
+    # characters that stand between any two others and those that do not
+    ("\uac00\uac00\u4e00", 6),
+    ("\uac00\u1161", 2),            # LV V
+    ("\uac01\u11a8\uac01", 4),      # LVT T, LVT
+    ("\u1cf5\u0915", 1),            # a linker that is a letter joins a consonant
+    ("\u0915\u094d\u0924\u0915", 2),
+    ("\U0001f600\U0001f600", 4),
+    ("1\ufe0f", 2),                 # a digit is an emoji character
+    ("a\ufe0f", 1),
 ]
 
 
+@pytest.mark.parametrize("storage", WIDER_STORAGE)
 @pytest.mark.parametrize("text, columns", CASES, ids=[ascii(t) for t, _ in CASES])
-def test_width_of(text, columns):
-    assert charlore.width(text) == columns
+def test_width_of(text, columns, storage):
+    suffix, extra = WIDER_STORAGE[storage]
+    assert charlore.width(text + suffix) == columns + extra
+
+
+@pytest.mark.parametrize("storage", WIDER_STORAGE)
+def test_width_adds_up_over_the_clusters_of_the_break_test_file(storage):
+    """A scan that counts columns as it finds the clusters must find the same clusters."""
+    suffix, extra = WIDER_STORAGE[storage]
+    wrong = []
+    for case in break_cases("Grapheme"):
+        cuts = [0, *case.boundaries, len(case.text)]
+        expected = sum(charlore.width(case.text[a:b]) for a, b in zip(cuts, cuts[1:]))
+        if charlore.width(case.text + suffix) != expected + extra:
+            wrong.append(f"line {case.line}: {ascii(case.text)}")
+    assert wrong == []
+
+
+def test_latin1_text_longer_than_a_block():
+    text = "".join(map(chr, range(256))) * 5 + "\xad\x7f a"
+    assert charlore.width(text) == sum(map(single_character_width, map(ord, text)))
 
 
 def test_every_code_point_alone():
