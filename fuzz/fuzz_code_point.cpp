@@ -95,7 +95,7 @@ void check_every_property(PyObject *module, const std::u32string &ch) {
     }
     Py_DECREF(names);
     for (auto [name, query] : {std::pair{"General_Category", "category"}, {"ccc", "combining"}, {"sc", "script"},
-                               {"age", "age"}}) {
+                               {"age", "age"}, {"scx", "script_extensions"}}) {
         PyObject *by_name = fuzz::call(module, "property", {PyUnicode_FromString(name), fuzz::new_str(ch)});
         PyObject *single = fuzz::call(module, query, {fuzz::new_str(ch)});
         if (by_name == nullptr || single == nullptr || PyObject_RichCompareBool(by_name, single, Py_EQ) != 1)
@@ -103,6 +103,13 @@ void check_every_property(PyObject *module, const std::u32string &ch) {
         Py_DECREF(by_name);
         Py_DECREF(single);
     }
+    // Name as name(c, None) gives it
+    PyObject *by_name = fuzz::call(module, "property", {PyUnicode_FromString("na"), fuzz::new_str(ch)});
+    PyObject *single = fuzz::call(module, "name", {fuzz::new_str(ch), Py_NewRef(Py_None)});
+    if (by_name == nullptr || single == nullptr || PyObject_RichCompareBool(by_name, single, Py_EQ) != 1)
+        fuzz::broken("property agrees with name", ch);
+    Py_DECREF(by_name);
+    Py_DECREF(single);
 }
 
 // script, block and age give a non-empty str, script_extensions a non-empty tuple of

@@ -59,5 +59,9 @@ Output build_names_tables(Context &context);
 Output build_segmentation_tables(Context &context);
 Output build_properties_tables(Context &context);
 Output build_property_values_tables(Context &context);
+Output build_mapping_tables(Context &context);
+
+// The short names of the properties build_mapping_tables writes, in the order of its tables.
+const std::vector<std::string> &mapped_properties();
 
 }  // namespace gen

@@ -53,7 +53,7 @@ int main(int argc, char **argv) {
         std::vector<gen::Output> outputs;
         for (auto build : {gen::build_database_tables, gen::build_ctype_tables, gen::build_normalize_tables,
                            gen::build_expansion_tables, gen::build_names_tables, gen::build_segmentation_tables,
-                           gen::build_properties_tables, gen::build_property_values_tables}) {
+                           gen::build_properties_tables, gen::build_property_values_tables, gen::build_mapping_tables}) {
             gen::Output output = build(context);
             if (!output.file.empty()) outputs.push_back(std::move(output));
         }

@@ -1,6 +1,7 @@
-// Every Binary, Enumerated, Catalog and Numeric property of PropertyAliases.txt for
-// every code point: the property list with its aliases and loose-matching keys, the
-// value names, and a few two-stage tables of shared byte records holding the values.
+// Every property of PropertyAliases.txt: the property list with its aliases and
+// loose-matching keys and how each is answered; for the Binary, Enumerated, Catalog and
+// Numeric ones the value names and a few two-stage tables of shared byte records
+// holding the values of every code point.
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -15,9 +16,15 @@ namespace gen {
 namespace {
 
 // How a property's value is stored and answered; the module has one lookup per kind.
-enum Kind { BINARY, ENUMERATED, COMBINING_CLASS, NUMERIC, SCRIPT, BLOCK, AGE };
+// The string kinds: full case mappings and simple ones (column: upper, lower, title,
+// fold), the decomposition mapping, the mapping tables' properties (column: the table),
+// names, name aliases and script extensions.
+enum Kind { BINARY, ENUMERATED, COMBINING_CLASS, NUMERIC, SCRIPT, BLOCK, AGE,
+            FULL_CASE, SIMPLE_CASE, DECOMPOSITION, MAPPING, TEXT, NAME, NAME_ALIAS, SCRIPT_EXTENSIONS };
 const char *const KIND_NAMES[] = {"KIND_BINARY", "KIND_ENUMERATED", "KIND_COMBINING_CLASS", "KIND_NUMERIC",
-                                  "KIND_SCRIPT", "KIND_BLOCK", "KIND_AGE"};
+                                  "KIND_SCRIPT", "KIND_BLOCK", "KIND_AGE", "KIND_FULL_CASE", "KIND_SIMPLE_CASE",
+                                  "KIND_DECOMPOSITION", "KIND_MAPPING", "KIND_TEXT", "KIND_NAME",
+                                  "KIND_NAME_ALIAS", "KIND_SCRIPT_EXTENSIONS"};
 
 struct Property {
     std::vector<std::string> aliases;  // short name first, then the long name, then others
@@ -29,6 +36,42 @@ struct Property {
     const std::string &short_name() const { return aliases[0]; }
     const std::string &long_name() const { return aliases[1]; }
 };
+
+// Whether a property's values are strings (or tuples of them) rather than enumerable.
+bool string_kind(Kind k) { return k >= FULL_CASE; }
+
+// The kind and column of a String or Miscellaneous property.
+void set_string_kind(Property &p) {
+    const std::string &s = p.short_name();
+    static const std::vector<std::string> cases = {"uc", "lc", "tc", "cf"}, simple = {"suc", "slc", "stc", "scf"};
+    const std::vector<std::string> &mapped = mapped_properties();
+    if (auto c = std::find(cases.begin(), cases.end(), s); c != cases.end()) {
+        p.kind = FULL_CASE;
+        p.column = static_cast<int>(c - cases.begin());
+        return;
+    }
+    auto m = std::find(mapped.begin(), mapped.end(), s);
+    if (auto c = std::find(simple.begin(), simple.end(), s); c != simple.end()) {
+        p.kind = SIMPLE_CASE;
+        p.bit = static_cast<int>(c - simple.begin());
+    } else if (s == "dm") {
+        p.kind = DECOMPOSITION;
+    } else if (s == "na") {
+        p.kind = NAME;
+    } else if (s == "Name_Alias") {
+        p.kind = NAME_ALIAS;
+    } else if (s == "scx") {
+        p.kind = SCRIPT_EXTENSIONS;
+    } else if (m != mapped.end()) {
+        p.kind = p.type == "String" ? MAPPING : TEXT;
+    } else {
+        throw InputError(p.long_name() + ": a " + p.type + " property no table holds");
+    }
+    if (p.kind == SIMPLE_CASE || p.kind == MAPPING || p.kind == TEXT) {
+        if (m == mapped.end()) throw InputError(p.long_name() + ": no mapping table holds it");
+        p.column = static_cast<int>(m - mapped.begin());
+    }
+}
 
 // Properties of the Unihan and other ideograph databases are not answered: their long
 // names are "k" followed by a capital letter.
@@ -318,10 +361,10 @@ Output build_property_values_tables(Context &context) {
     const auto value_aliases = read_value_aliases(context.current_file("PropertyValueAliases.txt"));
     PropertySources sources(context);
 
-    // Only the kinds answered here; the String and Miscellaneous properties are not.
-    std::erase_if(properties, [](const Property &p) {
-        return p.type != "Binary" && p.type != "Enumerated" && p.type != "Catalog" && p.type != "Numeric";
-    });
+    for (const Property &p : properties)
+        if (p.type != "Binary" && p.type != "Enumerated" && p.type != "Catalog" && p.type != "Numeric" &&
+            p.type != "String" && p.type != "Miscellaneous")
+            throw InputError(p.long_name() + ": properties of type " + p.type + " are not known");
 
     std::vector<std::string> value_names;  // short alias of every enumerated value, by property
     std::vector<double> numeric_values = {0.0};  // index 0: no value
@@ -329,7 +372,10 @@ Output build_property_values_tables(Context &context) {
     std::vector<int> binary_bits(GROUPS, 0);
     for (Property &p : properties) {
         const std::string &s = p.short_name();
-        if (p.type == "Binary") {
+        if (p.type == "String" || p.type == "Miscellaneous") {
+            set_string_kind(p);
+            continue;
+        } else if (p.type == "Binary") {
             p.kind = BINARY;
         } else if (s == "sc" || s == "blk" || s == "age") {
             p.kind = s == "sc" ? SCRIPT : s == "blk" ? BLOCK : AGE;
@@ -396,7 +442,7 @@ Output build_property_values_tables(Context &context) {
     std::vector<std::string> value_keys;
     std::vector<uint32_t> value_of_key;
     for (Property &p : properties) {
-        if (p.kind == NUMERIC) continue;
+        if (p.kind == NUMERIC || string_kind(p.kind)) continue;
         auto aliases = value_aliases.find(p.short_name());
         if (aliases == value_aliases.end()) throw InputError(p.long_name() + ": no values in PropertyValueAliases.txt");
         std::map<std::string, uint32_t> keys;
@@ -434,7 +480,7 @@ Output build_property_values_tables(Context &context) {
             loose[key] = i;
         }
 
-    HeaderWriter out("Every binary, enumerated, catalog and numeric property of every code point, UCD 18.0.0.",
+    HeaderWriter out("Every property of PropertyAliases.txt and the byte records of the enumerable ones, UCD 18.0.0.",
                      "UCD 18.0.0 (PropertyAliases.txt, PropertyValueAliases.txt and the property files)");
     out.text("namespace charlore::property_values {\n\n");
     out.text("enum PropertyKind : uint8_t {");

@@ -9,8 +9,9 @@ _T = TypeVar("_T")
 
 _NormalizationForm: TypeAlias = Literal["NFC", "NFD", "NFKC", "NFKD"]
 # What `property` answers: bool for binary properties, int for the combining class,
-# float or None for the numeric value, a value name otherwise.
-_PropertyValue: TypeAlias = bool | int | float | str | None
+# float or None for the numeric value, a value name for the other enumerated ones, a str
+# or None for mappings and names, a tuple of str for name aliases and script extensions.
+_PropertyValue: TypeAlias = bool | int | float | str | tuple[str, ...] | None
 
 unidata_version: Final[str]
 

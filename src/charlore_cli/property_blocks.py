@@ -60,6 +60,8 @@ def _shown_value(value):
         return ""
     if isinstance(value, float):
         return repr(value)
+    if isinstance(value, tuple):  # name aliases, script extensions
+        return " ".join(escape(v) for v in value)
     return escape(str(value))
 
 

@@ -184,7 +184,8 @@ const char code_points_doc[] =
     "name is matched as by property(); value is any alias of one of its values,\n"
     "compared without regard to case, spaces, underscores, hyphens and an initial\n"
     "'is' (True or False for a binary property, a number for Numeric_Value).\n"
-    "ValueError is raised for an unknown property or value.";
+    "ValueError is raised for an unknown property or value, and for a property whose\n"
+    "values are strings, such as Uppercase_Mapping or Name.";
 
 PyObject *query_code_points(PyObject *, PyObject *const *arguments, Py_ssize_t count) {
     if (count != 2) {
@@ -194,6 +195,10 @@ PyObject *query_code_points(PyObject *, PyObject *const *arguments, Py_ssize_t c
     const int number = property_number(arguments[0], "code_points");
     if (number < 0) return nullptr;
     const PropertyInfo &p = property_info[number];
+    if (p.kind >= KIND_FULL_CASE) {  // strings and tuples of them: nothing to enumerate
+        PyErr_Format(PyExc_ValueError, "property '%U' has no enumerable values", arguments[0]);
+        return nullptr;
+    }
     std::vector<bool> selected;
     try {
         selected = selected_values(p, arguments[1]);

@@ -1,7 +1,7 @@
-// property(name, chr): the value of any binary, enumerated, catalog or numeric
-// property. The name is found through a dictionary of the exact aliases made at import
-// (loose matching only when that misses); the value comes from one two-stage lookup of
-// a byte record, answered with objects made at import.
+// property(name, chr): the value of any property. The name is found through a
+// dictionary of the exact aliases made at import (loose matching only when that
+// misses); an enumerable value comes from one two-stage lookup of a byte record,
+// answered with objects made at import; string values are built per call.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -26,12 +26,48 @@ PyObject *value_strings[VALUES];
 PyObject *number_objects[NUMBERS];
 PyObject *alias_numbers;  // dict: exact alias -> property number
 
-// The byte holding property p's value for cp (at most U+10FFFF). Never fails.
-inline uint8_t record_byte(const PropertyInfo &p, uint32_t cp) {
-    const RecordTable &t = record_tables[p.table];
+// The byte of record table T in `column` for cp (at most U+10FFFF): the table's shift,
+// width and arrays are constants here, so the lookup is three dependent loads.
+template <int T>
+inline uint8_t table_byte(unsigned column, uint32_t cp) {
+    constexpr const RecordTable &t = record_tables[T];
     const uint32_t block = t.stage1[cp >> t.shift];
     const uint32_t record = t.stage2[(block << t.shift) | (cp & ((1u << t.shift) - 1))];
-    return t.records[record * static_cast<uint32_t>(t.width) + p.column];
+    return t.records[record * static_cast<uint32_t>(t.width) + column];
+}
+
+// The byte holding property p's value for cp (at most U+10FFFF). Never fails.
+inline uint8_t record_byte(const PropertyInfo &p, uint32_t cp) {
+    static_assert(std::size(record_tables) == 3, "one case per record table");
+    switch (p.table) {
+    case 0: return table_byte<0>(p.column, cp);
+    case 1: return table_byte<1>(p.column, cp);
+    default: return table_byte<2>(p.column, cp);
+    }
+}
+
+// The aliases' interned str objects by address, open addressing, made at import and
+// read-only afterwards: a name written as a literal is interned by the compiler, so it is
+// the very object stored here and is found without hashing its text.
+constexpr size_t ALIAS_SLOTS = 1024;
+static_assert(ALIAS_SLOTS >= 2 * ALIASES && (ALIAS_SLOTS & (ALIAS_SLOTS - 1)) == 0);
+struct AliasSlot {
+    PyObject *alias;
+    int number;
+};
+AliasSlot alias_slots[ALIAS_SLOTS];
+
+inline size_t first_slot(const PyObject *alias) {
+    const uint64_t bits = reinterpret_cast<uintptr_t>(alias) >> 4;
+    return static_cast<size_t>(bits * 0x9E3779B97F4A7C15ull >> 54) & (ALIAS_SLOTS - 1);
+}
+
+// The property of an alias object stored in alias_slots; -1 for any other object.
+inline int interned_property(const PyObject *name) {
+    for (size_t i = first_slot(name);; i = (i + 1) & (ALIAS_SLOTS - 1)) {
+        if (alias_slots[i].alias == name) return alias_slots[i].number;
+        if (alias_slots[i].alias == nullptr) return -1;
+    }
 }
 
 // The property a name matches loosely; -1 (no exception set) when none does.
@@ -63,6 +99,7 @@ int property_number(PyObject *name, const char *function) {
         PyErr_Format(PyExc_TypeError, "%s() argument 1 must be str, not %.100s", function, Py_TYPE(name)->tp_name);
         return -1;
     }
+    if (const int interned = interned_property(name); interned >= 0) return interned;
     PyObject *number = PyDict_GetItemWithError(alias_numbers, name);  // borrowed
     if (number != nullptr) return static_cast<int>(PyLong_AsLong(number));
     if (PyErr_Occurred()) return -1;
@@ -77,16 +114,22 @@ const char property_doc[] =
     "name is any alias of a property of PropertyAliases.txt, compared without regard\n"
     "to case, spaces, underscores, hyphens and an initial 'is'. A binary property gives\n"
     "a bool, Canonical_Combining_Class an int, Numeric_Value a float (None for none),\n"
-    "and every other property its value's short alias as a string, such as 'Lu'.\n"
+    "an enumerated or catalog property its value's short alias as a string, such as\n"
+    "'Lu'. A mapping such as Uppercase_Mapping gives the string it maps chr to ('SS'\n"
+    "for 'ß'): chr itself where nothing maps it, or None for the properties whose\n"
+    "default is none (Bidi_Mirroring_Glyph, Bidi_Paired_Bracket,\n"
+    "Equivalent_Unified_Ideograph). Name gives the name or None, Name_Alias and\n"
+    "Script_Extensions tuples of strings, Unicode_1_Name, ISO_Comment and\n"
+    "Jamo_Short_Name a string, '' where there is none.\n"
     "ValueError is raised for a name that matches no property.";
 
-PyObject *query_property(PyObject *, PyObject *const *arguments, Py_ssize_t count) {
+PyObject *query_property(PyObject *module, PyObject *const *arguments, Py_ssize_t count) {
     if (count != 2) {
         PyErr_Format(PyExc_TypeError, "property expected 2 arguments, got %zd", count);
         return nullptr;
     }
-    const int number = property_number(arguments[0], "property");
-    if (number < 0) return nullptr;
+    int number = interned_property(arguments[0]);  // a literal name, without a call
+    if (number < 0 && (number = property_number(arguments[0], "property")) < 0) return nullptr;
     const int cp = character_argument(arguments[1], "C:property");
     if (cp < 0) return nullptr;
     const uint32_t c = static_cast<uint32_t>(cp);
@@ -108,9 +151,9 @@ PyObject *query_property(PyObject *, PyObject *const *arguments, Py_ssize_t coun
         return Py_NewRef(block_short_strings[record_of(c).block]);
     case KIND_AGE:
         return Py_NewRef(age_strings[record_of(c).age]);
+    default:
+        return string_property_value(module, p, c);
     }
-    PyErr_SetString(PyExc_SystemError, "property of an unknown kind");
-    return nullptr;
 }
 
 int create_property_values(PyObject *module) {
@@ -130,12 +173,18 @@ int create_property_values(PyObject *module) {
             PyObject *alias = PyUnicode_InternFromString(property_aliases[i]);
             PyObject *number = alias ? PyLong_FromLong(property_of_alias[i]) : nullptr;
             made = number != nullptr && PyDict_SetItem(aliases, alias, number) == 0;
+            if (made) {  // the dictionary keeps the alias alive, and so its address unique
+                size_t slot = first_slot(alias);
+                while (alias_slots[slot].alias != nullptr) slot = (slot + 1) & (ALIAS_SLOTS - 1);
+                alias_slots[slot] = {alias, property_of_alias[i]};
+            }
             Py_XDECREF(alias);
             Py_XDECREF(number);
         }
         if (made) {
             alias_numbers = aliases;
         } else {
+            std::fill(std::begin(alias_slots), std::end(alias_slots), AliasSlot{nullptr, 0});
             Py_XDECREF(aliases);
             for (PyObject *&s : value_strings) Py_CLEAR(s);
             for (PyObject *&n : number_objects) Py_CLEAR(n);

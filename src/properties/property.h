@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "../generated/properties_tables.h"
+#include "../generated/property_values_tables.h"
 
 namespace charlore::properties {
 
@@ -25,6 +26,12 @@ inline const CharacterRecord &record_of(uint32_t cp) {
     const uint32_t block = character_stage1[cp >> CHARACTER_SHIFT];
     return character_records[character_stage2[(block << CHARACTER_SHIFT) | (cp & ((1u << CHARACTER_SHIFT) - 1))]];
 }
+
+// The script extensions of cp (at most U+10FFFF) as a tuple of script codes.
+PyObject *script_extension_tuple(uint32_t cp);
+
+// The value of cp (at most U+10FFFF) of a String or Miscellaneous property.
+PyObject *string_property_value(PyObject *module, const property_values::PropertyInfo &p, uint32_t cp);
 
 // Longer than every loose key of a property or value name: a longer name matches nothing.
 constexpr size_t KEY_LIMIT = 64;

@@ -21,13 +21,7 @@ PyObject *query_script(PyObject *, PyObject *argument) {
 PyObject *query_script_extensions(PyObject *, PyObject *argument) {
     const int cp = character_argument(argument, "C:script_extensions");
     if (cp < 0) return nullptr;
-    const unsigned list = record_of(static_cast<uint32_t>(cp)).extensions;
-    const unsigned first = script_extension_starts[list], end = script_extension_starts[list + 1];
-    PyObject *tuple = PyTuple_New(static_cast<Py_ssize_t>(end - first));
-    if (tuple == nullptr) return nullptr;
-    for (unsigned i = first; i < end; ++i)
-        PyTuple_SET_ITEM(tuple, i - first, Py_NewRef(script_strings[script_extension_members[i]]));
-    return tuple;
+    return script_extension_tuple(static_cast<uint32_t>(cp));
 }
 
 PyObject *query_block(PyObject *, PyObject *argument) {

@@ -9,6 +9,12 @@ def pytest_configure(config):
         "installed: needs the installed package (the command, the stub beside the module, "
         "builds of the package or of programs linked to it); the sanitizer and memcheck "
         "runs, which load the module from a build directory, leave these out")
+    config.addinivalue_line(
+        "markers",
+        "whole_process: measures the whole process (allocated blocks, traced memory, "
+        "processor time), so any other thread of it counts too: scripts/test-pythons runs "
+        "these apart from its pytest-xdist workers, whose message threads allocate while "
+        "a test runs")
 
 
 @pytest.fixture(params=["module", "ucd_3_2_0"])

@@ -120,6 +120,13 @@ MODULE_CASES = [
     ("age", ("a", "b")),
     *[("property", (name, ch)) for name in ("Line_Break", "is alpha", "ccc", "nv", "sc", "blk", "age", "NFC_QC")
       for ch in ("A", "\u0660", "\u0378", "\udfff", "\U0010ffff")],
+    # the string-valued properties: mappings of one and of several code points, none,
+    # names built from the code point, tuples
+    *[("property", (name, ch)) for name in ("uc", "tc", "cf", "suc", "scf", "dm", "NFKC_CF", "NFKC_SCF", "bmg",
+                                            "EqUIdeo", "na", "Name_Alias", "scx", "na1", "isc", "JSN")
+      for ch in ("A", "\u00df", "\u0000", "\uac01", "\u4e00", "\ufdfa", "\u0378", "\udfff", "\U0010ffff")],
+    ("property", ("uc", "AB")),
+    ("property", ("Name_Alias", 0)),
     ("property", ("no such property", "A")),
     ("property", ("\udfff" * 100, "A")),
     ("property", ("lb", "ab")),
@@ -132,6 +139,8 @@ MODULE_CASES = [
     ("code_points", ("nv", 10**400)),
     ("code_points", ("lb", "\udfff" * 100)),
     ("code_points", ("sc",)),
+    ("code_points", ("uc", "SS")),
+    ("code_points", ("Name", None)),
     ("search", ("hangul syllable gag",)),
     ("search", ("Leftwards Arrow With Hook",)),
     ("search", ("cjk unified ideograph-4e00",)),

@@ -11,7 +11,7 @@ from ucd_data import CURRENT
 
 pytestmark = pytest.mark.installed
 
-ANSWERED = ("Binary", "Enumerated", "Catalog", "Numeric")
+ANSWERED = ("Binary", "Enumerated", "Catalog", "Numeric", "String", "Miscellaneous")
 SAMPLE = "A\u00e9\u0301\u00bd\u0660\u3042\u1100\U0001f600\u0000\u0378"
 
 # character, long property name, value (read from the UCD files)
@@ -28,6 +28,14 @@ VALUES = [
     ("\U0001f600", "Emoji_Presentation", True),
     ("\u0000", "General_Category", "Cc"),
     ("\u0378", "Age", "NA"),
+    ("\u00e9", "Uppercase_Mapping", "\u00c9"),
+    ("A", "Bidi_Mirroring_Glyph", None),
+    ("A", "Name", "LATIN CAPITAL LETTER A"),
+    ("\u0000", "Name", None),
+    ("\u0000", "Name_Alias", ["NULL", "NUL"]),
+    ("\u0660", "Script_Extensions", ["Arab", "Thaa", "Yezi"]),
+    ("\u1100", "Jamo_Short_Name", "G"),
+    ("A", "Unicode_1_Name", ""),
 ]
 
 
@@ -81,9 +89,15 @@ def test_values(document, ch, name, value):
 
 
 def shown(value):
+    """A value as a block line shows it: lists (name aliases, script extensions) with
+    their items between spaces, characters that could act on a terminal escaped."""
     if isinstance(value, bool):
         return "Yes" if value else "No"
-    return "" if value is None else str(value)
+    if isinstance(value, list):
+        return " ".join(value)
+    if value is None:
+        return ""
+    return "".join(f"\\u{ord(c):04X}" if c in "\u0000\u0378" else c for c in str(value))
 
 
 def test_blocks_show_the_same_values(document):

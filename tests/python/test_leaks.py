@@ -12,6 +12,8 @@ import pytest
 
 from query_cases import bound_cases, outcome, settled_deltas
 
+pytestmark = pytest.mark.whole_process
+
 ROUNDS = 8
 SETTLED_ROUNDS = 4  # the last rounds, after caches and specialisation have settled
 CALLS_PER_ROUND = 25

@@ -12,6 +12,8 @@ import pytest
 
 from normalization_data import reference_normalize
 
+pytestmark = pytest.mark.whole_process
+
 _testcapi = pytest.importorskip("_testcapi")
 
 OLD = charlore.ucd_3_2_0

@@ -10,6 +10,8 @@ import charlore
 
 from query_cases import CASES, DATABASES, MODULE_CASES, LONG_MARK_RUN, outcome, settled_deltas
 
+pytestmark = pytest.mark.whole_process
+
 _testcapi = pytest.importorskip("_testcapi")
 
 # A sweep ends once this many failure points in a row no longer touch the call.

@@ -7,9 +7,11 @@ import pytest
 
 import charlore
 import ucd_properties
+import ucd_strings
 
 CHARS = [chr(cp) for cp in range(ucd_properties.CODE_POINTS)]
-ANSWERED = ("Binary", "Enumerated", "Catalog", "Numeric")
+STRINGS = ("String", "Miscellaneous")
+ANSWERED = ("Binary", "Enumerated", "Catalog", "Numeric", *STRINGS)
 PROPERTIES = [aliases for kind, aliases in ucd_properties.property_list() if kind in ANSWERED]
 
 
@@ -21,7 +23,10 @@ def same(a, b):
 @pytest.mark.parametrize("aliases", PROPERTIES, ids=[a[1] for a in PROPERTIES])
 def test_every_code_point(aliases):
     got = list(map(functools.partial(charlore.property, aliases[1]), CHARS))
-    expected = ucd_properties.expected_values(aliases)
+    if ucd_properties.property_kind(aliases) in STRINGS:
+        expected = ucd_strings.expected_values(*aliases[:2])
+    else:
+        expected = ucd_properties.expected_values(aliases)
     if got != expected:
         cp = next(cp for cp in range(len(got)) if got[cp] != expected[cp])
         pytest.fail(f"{aliases[1]} of U+{cp:04X}: {got[cp]!r}, expected {expected[cp]!r}")
@@ -41,6 +46,13 @@ def test_single_queries_agree(query, short):
     assert [aliases[ucd_properties.loose(v)] for v in got] == by_property
 
 
+@pytest.mark.parametrize("query, short", [
+    (charlore.script_extensions, "scx"), (lambda c: charlore.name(c, None), "na"),
+])
+def test_queries_of_their_own_agree(query, short):
+    assert list(map(query, CHARS)) == list(map(functools.partial(charlore.property, short), CHARS))
+
+
 # Short and long names, other aliases, spaces, hyphens, underscores, "is" prefixes and
 # mixed case all name the same property; ISO_Comment's short name "isc" keeps working.
 LOOSE = [
@@ -49,18 +61,24 @@ LOOSE = [
     (" l_b ", "Line_Break"), ("Is lb", "Line_Break"), ("WSpace", "White_Space"),
     ("space", "White_Space"), ("isspace", "White_Space"), ("White-Space", "White_Space"),
     ("gc", "General_Category"), ("GeneralCategory", "General_Category"), ("sc", "Script"),
-    ("SC", "Script"), ("scf", None), ("sfc", None), ("Alpha", "Alphabetic"),
+    ("SC", "Script"), ("scf", "Simple_Case_Folding"), ("sfc", "Simple_Case_Folding"),
+    ("SimpleCaseFolding", "Simple_Case_Folding"), ("Alpha", "Alphabetic"),
     ("isalphabetic", "Alphabetic"), ("ALPHABETIC", "Alphabetic"), ("ccc", "Canonical_Combining_Class"),
     ("nv", "Numeric_Value"), ("blk", "Block"), ("Age", "Age"), ("ea", "East_Asian_Width"),
     ("InCB", "Indic_Conjunct_Break"), ("incb", "Indic_Conjunct_Break"),
     ("NFKC_QC", "NFKC_Quick_Check"), ("nfkcqc", "NFKC_Quick_Check"),
     ("XIDS", "XID_Start"), ("xid\tstart", "XID_Start"), ("ExtPict", "Extended_Pictographic"),
+    ("isc", "ISO_Comment"), ("ISO comment", "ISO_Comment"),
+    ("uc", "Uppercase_Mapping"), ("is-uppercase-mapping", "Uppercase_Mapping"), ("UC", "Uppercase_Mapping"),
+    ("na", "Name"), ("isName", "Name"), ("na1", "Unicode_1_Name"), ("unicode 1 name", "Unicode_1_Name"),
+    ("Name-Alias", "Name_Alias"), ("scx", "Script_Extensions"), ("NFKC_CF", "NFKC_Casefold"),
+    ("nfkccasefold", "NFKC_Casefold"), ("JSN", "Jamo_Short_Name"), ("dm", "Decomposition_Mapping"),
 ]
 
 
-@pytest.mark.parametrize("name, long_name", [c for c in LOOSE if c[1]])
+@pytest.mark.parametrize("name, long_name", LOOSE)
 def test_loose_names(name, long_name):
-    for char in ("a", "\u0301", "\u3000", "\U0001f600", "\u0378"):
+    for char in ("a", "\u0301", "\u3000", "\U0001f600", "\u0378", "\u1100", "\u00df", "\u0000"):
         assert same(charlore.property(name, char), charlore.property(long_name, char))
 
 
@@ -125,6 +143,22 @@ CASES = [
     ("ea", "\u3000", "F"), ("ea", "\u0378", "N"), ("lb", "\U000e0100", "CM"), ("lb", "\U000e0080", "XX"),
     ("vo", "\u3042", "U"),
     ("Emoji", "\U0001f600", True), ("ExtPict", "\U0001fffd", True), ("Alpha", "\U0010ffff", False),
+    # full mappings, the conditional ones (Lithuanian, Turkish, final sigma) left out
+    ("uc", "\u00df", "SS"), ("tc", "\u00df", "Ss"), ("lc", "\u0130", "i\u0307"), ("lc", "\u03a3", "\u03c3"),
+    ("uc", "i", "I"), ("lc", "I", "i"), ("lc", "J", "j"), ("cf", "\u1e9e", "ss"), ("cf", "\u0130", "i\u0307"),
+    # simple mappings: one code point, the character itself where there is none
+    ("suc", "\u00df", "\u00df"), ("stc", "\u01c6", "\u01c5"), ("stc", "\u00df", "\u00df"),
+    ("scf", "\u1e9e", "\u00df"), ("scf", "\u0130", "\u0130"), ("slc", "\u0130", "i"), ("suc", "\u0378", "\u0378"),
+    ("dm", "\u00c0", "A\u0300"), ("dm", "\ufb01", "fi"), ("dm", "\uac01", "\u1100\u1161\u11a8"),
+    ("dm", "a", "a"), ("bmg", "(", ")"), ("bmg", "a", None), ("bpb", "]", "["), ("bpb", "\u2264", None),
+    ("EqUIdeo", "\u2e81", "\u5382"), ("EqUIdeo", "a", None), ("NFKC_CF", "\u00ad", ""),
+    ("NFKC_CF", "\u1e9e", "ss"), ("NFKC_SCF", "\u1e9e", "\u00df"), ("NFKC_CF", "\U000e0fff", ""),
+    ("FC_NFKC", "\u037a", " \u03b9"), ("FC_NFKC", "a", "a"),
+    ("na", "\u4e00", "CJK UNIFIED IDEOGRAPH-4E00"), ("na", "\uac00", "HANGUL SYLLABLE GA"), ("na", "\x00", None),
+    ("na", "\ue000", None), ("Name_Alias", "\x00", ("NULL", "NUL")), ("Name_Alias", "a", ()),
+    ("na1", "\x0a", "LINE FEED (LF)"), ("na1", "a", ""), ("isc", "a", ""), ("JSN", "\u1100", "G"),
+    ("JSN", "\u11a8", "G"), ("JSN", "\u110b", ""), ("JSN", "a", ""), ("scx", "\u0660", ("Arab", "Thaa", "Yezi")),
+    ("scx", "a", ("Latn",)),
 ]
 
 

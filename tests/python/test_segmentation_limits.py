@@ -9,6 +9,8 @@ import pytest
 
 import charlore
 
+pytestmark = pytest.mark.whole_process
+
 BIG = 10 ** 7
 
 # Repeating units that keep a rule's longer context open for the whole text.
