@@ -11,12 +11,12 @@
 namespace charlore::segmentation {
 
 // The index of a code point's record in break_records.
-inline unsigned break_index(uint32_t cp) {
+constexpr unsigned break_index(uint32_t cp) {
     // Lone surrogates and every other value below U+110000 have a record; nothing above.
     return break_stage2[(break_stage1[cp >> BREAK_SHIFT] << BREAK_SHIFT) | (cp & ((1u << BREAK_SHIFT) - 1))];
 }
 
-inline const BreakRecord &break_record(uint32_t cp) { return break_records[break_index(cp)]; }
+constexpr const BreakRecord &break_record(uint32_t cp) { return break_records[break_index(cp)]; }
 
 constexpr unsigned conjunct_class(const BreakRecord &r) { return (r.flags >> INCB_SHIFT) & 3; }
 

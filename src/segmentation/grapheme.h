@@ -1,6 +1,8 @@
 // Extended grapheme clusters: where a user-perceived character ends. The pair rules are
-// a switch on the two classes; what looks further back (emoji ZWJ sequences, Indic
-// conjuncts after a linker, regional-indicator pairs) is a little state carried along the cluster.
+// a table of the two classes; what looks further back (emoji ZWJ sequences, Indic
+// conjuncts after a linker, regional-indicator pairs) is read back where such a
+// character comes, or carried along the cluster by a pass that reads every character
+// anyway (width).
 #pragma once
 
 #include "classes.h"
@@ -49,7 +51,41 @@ struct GraphemePairTable {
 };
 inline constexpr GraphemePairTable grapheme_pair_table;
 
-// What the rules that look further back than the pair know of the cluster so far.
+// Whether text[i] joins the cluster [start, i) by the rules that look further back than
+// the pair: a pictograph after a ZWJ that follows a pictograph and its extenders, a
+// consonant after a linker among conjunct extenders, the second of a pair of regional
+// indicators. Read back from i only when the character at i could be one of those,
+// never past the start of the cluster; what is read back belongs to this one rule, so
+// the whole scan stays linear.
+template <class Unit>
+bool joins_by_context(Text<Unit> text, size_t start, size_t i, const BreakRecord &left, const BreakRecord &right) {
+    if ((right.flags & EXTENDED_PICTOGRAPHIC) && left.grapheme == GB_ZWJ) {
+        for (size_t k = i - 1; k > start;) {
+            const BreakRecord &r = break_record(text[--k]);
+            if (r.flags & EXTENDED_PICTOGRAPHIC) return true;
+            if (r.grapheme != GB_Extend) return false;
+        }
+        return false;
+    }
+    if (conjunct_class(right) == INCB_Consonant) {
+        bool linker = false;
+        for (size_t k = i; k > start;) {
+            const unsigned incb = conjunct_class(break_record(text[--k]));
+            if (incb == INCB_Linker) linker = true;
+            else if (incb != INCB_Extend) break;
+        }
+        return linker;
+    }
+    if (right.grapheme == GB_Regional_Indicator) {
+        size_t indicators = 0;
+        for (size_t k = i; k > start && break_record(text[k - 1]).grapheme == GB_Regional_Indicator; --k) ++indicators;
+        return indicators % 2 == 1;
+    }
+    return false;
+}
+
+// What the rules that look further back than the pair know of the cluster so far, for a
+// pass that carries it along instead of reading back.
 class ClusterContext {
 public:
     explicit ClusterContext(const BreakRecord &first) { start(first); }
@@ -105,14 +141,15 @@ size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, con
     if (code < FIRST_JOINING && code != '\r' && (start + 1 == text.length || text[start + 1] < FIRST_JOINING))
         return start + 1;
     const BreakRecord *left = first != nullptr ? first : &break_record(code);
-    ClusterContext context(*left);
     for (size_t i = start + 1; i < text.length; ++i) {
         const BreakRecord *right = &break_record(text[i]);
-        if (!context.joins(*left, *right)) {
+        PairRule rule = grapheme_pair_table(left->grapheme, right->grapheme);
+        if (rule == PairRule::Undecided)
+            rule = joins_by_context(text, start, i, *left, *right) ? PairRule::Join : PairRule::Break;
+        if (rule == PairRule::Break) {
             *after = right;
             return i;
         }
-        context.join(*right);
         left = right;
     }
     return text.length;

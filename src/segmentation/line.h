@@ -110,8 +110,11 @@ public:
             }
             const bool attaches = is_attached(raw) && left_.cls != LB_XX && left_.cls != LB_SP &&
                                   left_.cls != LB_ZW && !is_hard_break(left_.cls);
-            if (attaches) {  // a mark or joiner that attaches never starts a line
-                raw_left_ = raw;
+            if (attaches) {  // a mark or joiner that attaches never starts a line; nor do those after it
+                unsigned last = raw;
+                for (unsigned next; i + 1 < text_.length && is_attached(next = break_record(text_[i + 1]).line); ++i)
+                    last = next;
+                raw_left_ = last;
                 continue;
             }
             const LineUnit unit = unit_of(cp, record);
@@ -254,24 +257,34 @@ private:
     }
 
     // Reads the plain units from i on, left of which stands a plain unit with no joiner
-    // after it; returns where the run ends. Inside the run a unit is one character, so
-    // the loop keeps only the left class and where the last unit that is not a space
-    // stands, and builds the context once at the end: the loop runs over most of text.
+    // after it, with the marks that attach to them (a joiner ends the run); returns
+    // where the run ends. The loop keeps only the left class and where the last units
+    // stand, and builds the rules' context once at the end: it runs over most of a text.
     template <class Emit>
     size_t plain_run(size_t start, Emit &emit) {
+        constexpr uint64_t run_classes = PLAIN_CLASSES | class_bit(LB_CM);
         unsigned left = left_.cls;
         // After spaces, an opening punctuation or quotation before them still holds.
         bool spaces_hold = before_spaces_.cls == LB_OP || open_quote_;
-        size_t solid = SIZE_MAX;  // the last unit of the run that is not a space
+        // Where the last two units and the last unit that is not a space start; SIZE_MAX
+        // for none inside the run.
+        size_t last = SIZE_MAX, before_last = SIZE_MAX, solid = SIZE_MAX;
         size_t i = start;
         for (; i < text_.length; ++i) {
             const unsigned raw = break_record(text_[i]).line;
-            if (!is_plain(raw)) break;
-            if (!((plain_pairs.no_break_after[left] >> raw) & 1) && !(spaces_hold && left == LB_SP)) emit(i, false);
+            if (!((run_classes >> raw) & 1)) break;
+            if (raw == LB_CM) {
+                if (left == LB_SP) break;  // a mark after a space starts a unit of its own
+                continue;
+            }
+            const bool held = ((plain_pairs.no_break_after[left] >> raw) & 1) || (spaces_hold && left == LB_SP);
+            if (!held) emit(i, false);
             if (raw != LB_SP) {
                 spaces_hold = false;
                 solid = i;
             }
+            before_last = last;
+            last = i;
             left = raw;
         }
         // What start_unit leaves after plain units: no hyphen, quotation, indicator or
@@ -284,9 +297,11 @@ private:
         number_ = left == LB_NU;
         number_closed_ = false;
         odd_indicators_ = false;
-        before_left_ = i - start >= 2 ? plain_unit(i - 2) : left_;
-        left_ = plain_unit(i - 1);
-        raw_left_ = left;
+        if (last != SIZE_MAX) {
+            before_left_ = before_last != SIZE_MAX ? plain_unit(before_last) : left_;
+            left_ = plain_unit(last);
+        }
+        raw_left_ = break_record(text_[i - 1]).line;
         return i;
     }
 

@@ -22,6 +22,36 @@ bool lowercase_follows(Text<Unit> text, size_t i) {
     return false;
 }
 
+// The first character at or after i that could end a sentence, a terminator or a
+// paragraph separator; text.length if none. Inside a sentence nothing else matters, and
+// most of a text is inside one.
+constexpr bool may_end_sentence(unsigned c) { return is_terminator(c) || is_paragraph_separator(c); }
+
+// may_end_sentence of every code point below U+10000, one bit each: the scan inside a
+// sentence reads one bit a character instead of the break record.
+struct BmpStops {
+    uint64_t bits[0x10000 / 64] = {};
+    constexpr BmpStops() {
+        for (uint32_t cp = 0; cp < 0x10000; ++cp)
+            if (may_end_sentence(break_record(cp).sentence)) bits[cp >> 6] |= uint64_t{1} << (cp & 63);
+    }
+    constexpr bool operator()(uint32_t cp) const { return (bits[cp >> 6] >> (cp & 63)) & 1; }
+};
+inline constexpr BmpStops bmp_stops;
+
+template <class Unit>
+size_t next_terminator_or_separator(Text<Unit> text, size_t i) {
+    if constexpr (sizeof(Unit) <= 2) {
+        while (i < text.length && !bmp_stops(text[i])) ++i;
+    } else {
+        for (; i < text.length; ++i) {
+            const uint32_t cp = text[i];
+            if (cp < 0x10000 ? bmp_stops(cp) : may_end_sentence(break_record(cp).sentence)) break;
+        }
+    }
+    return i;
+}
+
 // Where the sentence that starts at `start` ends (start < text.length). A sentence never
 // depends on text before its start, so any boundary is a place to resume from.
 template <class Unit>
@@ -32,6 +62,23 @@ size_t sentence_end(Text<Unit> text, size_t start) {
     Phase phase = is_terminator(last) ? AFTER_TERMINATOR : IN_SENTENCE;
     bool full_stop = last == SB_ATerm;
     for (size_t i = start + 1; i < text.length; ++i) {
+        if (phase == IN_SENTENCE && !is_paragraph_separator(raw)) {
+            const size_t stop = next_terminator_or_separator(text, i);
+            if (stop > i) {
+                // The skipped characters join; the rules below need only the last of
+                // them that is not transparent, and that none was a separator.
+                for (size_t k = stop; k > i; --k) {
+                    const unsigned skipped = break_record(text[k - 1]).sentence;
+                    if (skipped != SB_Extend && skipped != SB_Format) {
+                        last = skipped;
+                        break;
+                    }
+                }
+                raw = SB_Other;
+                i = stop;
+                if (i == text.length) break;
+            }
+        }
         const unsigned c = break_record(text[i]).sentence;
         if (raw == SB_CR && c == SB_LF) {
             raw = last = c;

@@ -25,6 +25,39 @@ unsigned next_word_class(Text<Unit> text, size_t i) {
     return WB_Other;
 }
 
+// Between two classes of this set the pair alone decides, provided no joiner stands
+// before the position: none of them is a line end, a space or punctuation inside a word
+// or number, or a regional indicator. Most positions of running text are between two
+// of them.
+constexpr bool decided_by_pair(unsigned c) {
+    return is_letter(c) || c == WB_Numeric || c == WB_Katakana || c == WB_ExtendNumLet || c == WB_Other ||
+           c == WB_WSegSpace;
+}
+
+// 1 where such a pair joins, 0 where it breaks, -1 where the full rules must decide.
+constexpr int word_pair(unsigned last, unsigned c) {
+    if (!decided_by_pair(last) || !decided_by_pair(c)) return -1;
+    if (last == WB_WSegSpace && c == WB_WSegSpace) return -1;  // joins only with no extender between
+    const bool word_like = is_letter(last) || last == WB_Numeric;
+    if (word_like && (is_letter(c) || c == WB_Numeric)) return 1;
+    if (last == WB_Katakana && c == WB_Katakana) return 1;
+    if (c == WB_ExtendNumLet && (word_like || last == WB_Katakana || last == WB_ExtendNumLet)) return 1;
+    if (last == WB_ExtendNumLet && (is_letter(c) || c == WB_Numeric || c == WB_Katakana)) return 1;
+    return 0;
+}
+
+struct WordPairTable {
+    static constexpr unsigned SIZE = 32;
+    static_assert(WB_WSegSpace < SIZE);
+    int8_t rules[SIZE * SIZE] = {};
+    constexpr WordPairTable() {
+        for (unsigned l = 0; l < SIZE; ++l)
+            for (unsigned r = 0; r < SIZE; ++r) rules[l * SIZE + r] = static_cast<int8_t>(word_pair(l, r));
+    }
+    constexpr int operator()(unsigned last, unsigned c) const { return rules[last * SIZE + c]; }
+};
+inline constexpr WordPairTable word_pair_table;
+
 // Where the word piece that starts at `start` ends (start < text.length). A piece never
 // depends on text before its start, so any boundary is a place to resume from.
 template <class Unit>
@@ -35,6 +68,19 @@ size_t word_end(Text<Unit> text, size_t start) {
     for (size_t i = start + 1; i < text.length; ++i) {
         const BreakRecord &record = break_record(text[i]);
         const unsigned c = record.word;
+        // A transparent character attaches to what precedes it unless that is a line end.
+        if (is_word_ignorable(c) && !is_word_newline(raw)) {
+            raw = c;
+            continue;
+        }
+        const int decided = raw == WB_ZWJ ? -1 : word_pair_table(last, c);
+        if (decided == 0) return i;
+        if (decided == 1) {
+            odd_indicators = false;
+            before_last = last;
+            last = raw = c;
+            continue;
+        }
         bool join;
         if (raw == WB_CR && c == WB_LF) {
             join = true;
