@@ -69,8 +69,9 @@ bool put_in_canonical_order(uint32_t *buffer, Py_ssize_t count,
 // raises, never allocates.
 bool quick_check_passes(PyObject *string, uint8_t mask);
 
-// The quick check as the property records give it, one record per character: the
-// general path that quick_check_passes shortens.
+// The quick check as the property records give it, one record per character, Maybe
+// counted as failing. quick_check_passes answers true wherever this does, and also where
+// each character that may compose follows a starter it makes nothing with.
 bool quick_check_by_records(PyObject *string, uint8_t mask);
 
 // The str `string` fully decomposed (canonical mappings, or all mappings when

@@ -97,48 +97,23 @@ CHARLORE_HOT_INLINE Py_ssize_t passing_prefix(const Char *text, int form, uint16
     }
 }
 
+// Whether c, whose quick check in the form answers Maybe (it may compose with what comes
+// before), leaves the text in the form right after `starter`, a character that passed
+// with class 0: the starter is the first character of no composite, and neither
+// decomposes, so nothing moves between them. A character the check answers No for fails
+// wherever it stands. The starter's test comes first: it is the one that fails where
+// letters take accents.
+inline bool maybe_stays_after(uint32_t starter, uint32_t c, uint16_t info, int form) {
+    if ((info_of(starter) | info) & (INFO_FIRST | INFO_DECOMPOSES)) return false;
+    // Conjoining jamo compose by arithmetic: no leading consonant is marked as a first.
+    if (c - V_BASE < T_BASE + T_COUNT - V_BASE) return false;
+    return ((lookup_property_record(c).quick_check >> (2 * form)) & 3) == 1;
+}
+
 // After a group without a passing prefix, the characters looked at one by one: Latin-1
 // text knows its stops exactly, so one; other text the whole group.
 template <typename Char>
 inline constexpr Py_ssize_t ONE_BY_ONE = sizeof(Char) == 1 ? 1 : GROUP<Char>;
-
-// The quick check over one storage kind from position i, which starts a segment (see
-// below): returns the position of the first character that fails it, or n. `boundary` is
-// left at the last position before that which starts a segment. Groups of characters
-// that all pass with class 0 take one test; the characters of any other group are looked
-// at one by one, through their derived information where they stop the scan.
-template <typename Char>
-Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint16_t fails,
-                         Py_ssize_t &boundary) {
-    const unsigned form_bit = 1u << form;
-    unsigned last_class = 0;
-    boundary = i;
-    while (i < n) {
-        if (n - i >= GROUP<Char>) {
-            if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
-                i += passing;
-                boundary = i - 1;
-                last_class = 0;
-                continue;
-            }
-        }
-        for (const Py_ssize_t end = std::min(n, i + ONE_BY_ONE<Char>); i < end; ++i) {
-            const uint32_t c = text[i];
-            if (!stops_scan(c, form_bit, fails)) {
-                boundary = i;
-                last_class = 0;
-                continue;
-            }
-            // It stops the scan, so it fails or its class is not 0.
-            const uint16_t info = info_of(c);
-            if (info & fails) return i;
-            const unsigned cls = info & INFO_COMBINING;
-            if (last_class > cls) return i;
-            last_class = cls;
-        }
-    }
-    return n;
-}
 
 // Whether c starts a segment in the form: it passes the quick check with class 0.
 // Nothing before such a character reorders or composes with it, and its own mapping
@@ -146,6 +121,69 @@ Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form,
 // it and the text from it on are normalized each on their own.
 inline bool starts_segment(uint32_t c, int form, uint16_t fails) {
     return !stops_scan(c, 1u << form, fails);
+}
+
+// The scan of first_failure from position i up to the first character that fails the
+// check or breaks canonical order (or n), the class of the character before i being
+// `last_class`; `boundary` follows the last segment start. Groups of characters that all
+// pass with class 0 take one test; the characters of any other group are looked at one
+// by one, through their derived information where they stop the scan.
+template <typename Char>
+Py_ssize_t scan_to_stop(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint16_t fails, Py_ssize_t &boundary,
+                        unsigned last_class) {
+    const unsigned form_bit = 1u << form;
+    // The segment start is kept in a register and stored once at the end.
+    Py_ssize_t start = boundary;
+    while (i < n) {
+        if (n - i >= GROUP<Char>) {
+            if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
+                i += passing;
+                start = i - 1;
+                last_class = 0;
+                continue;
+            }
+        }
+        for (const Py_ssize_t end = std::min(n, i + ONE_BY_ONE<Char>); i < end; ++i) {
+            const uint32_t c = text[i];
+            if (!stops_scan(c, form_bit, fails)) {
+                start = i;
+                last_class = 0;
+                continue;
+            }
+            // It stops the scan, so it fails or its class is not 0.
+            const uint16_t info = info_of(c);
+            if ((info & fails) || last_class > (info & INFO_COMBINING)) {
+                boundary = start;
+                return i;
+            }
+            last_class = info & INFO_COMBINING;
+        }
+    }
+    boundary = start;
+    return n;
+}
+
+// The quick check over one storage kind from position i, which starts a segment (see
+// starts_segment): returns the position of the first character where the text may leave
+// the form (it fails the check, breaks canonical order, or may compose with the
+// characters before it), or n. `boundary` is left at the last position before that which
+// starts a segment. A character that may compose passes right after a segment start
+// where it makes nothing with it; it starts no segment itself. That test stays out of
+// the scan's loop, which it would slow for every text.
+template <typename Char>
+Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, uint16_t fails,
+                         Py_ssize_t &boundary) {
+    const Py_ssize_t first = i;
+    boundary = i;
+    unsigned last_class = 0;
+    for (;;) {
+        i = scan_to_stop(text, i, n, form, fails, boundary, last_class);
+        if (i == n || i == first || !starts_segment(text[i - 1], form, fails)) return i;
+        const uint16_t info = info_of(text[i]);
+        if (!(info & fails) || !maybe_stays_after(text[i - 1], text[i], info, form)) return i;
+        last_class = info & INFO_COMBINING;
+        ++i;
+    }
 }
 
 }  // namespace charlore::normalization

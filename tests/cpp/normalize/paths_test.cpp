@@ -32,10 +32,11 @@ PyObject *str_of(const std::vector<uint32_t> &code_points) {
                                      static_cast<Py_ssize_t>(code_points.size()));
 }
 
-// The full algorithm, without the quick check; self null selects the current database.
+// The full algorithm by the general path, which takes no quick check; self null selects
+// the current database.
 PyObject *full(const Form &form, PyObject *s) {
-    return form.composed ? compose_string(nullptr, s, form.compatibility)
-                         : decompose_string(nullptr, s, form.compatibility);
+    return form.composed ? compose_string_general(nullptr, s, form.compatibility)
+                         : decompose_string_general(nullptr, s, form.compatibility);
 }
 
 // Whether the quick check passing s for the form is confirmed by the full algorithm;
@@ -106,6 +107,48 @@ TEST(QuickCheck, FailsOutOfOrderMarksAndPassesOrderedOnes) {
     EXPECT_FALSE(quick_check_passes(unordered, 0x03));
     Py_DECREF(ordered);
     Py_DECREF(unordered);
+}
+
+// A character whose check answers Maybe passes right after a starter that passed and is
+// the first character of no composite; anything that composes, reorders or answers No
+// still fails. The long cases put the starter at the end of a group that passed at once.
+TEST(QuickCheck, PassesACharacterThatMayComposeOnlyWhereNothingComposes) {
+    const std::vector<uint32_t> ka8(8, 0x0915);
+    auto after = [](std::vector<uint32_t> head, std::initializer_list<uint32_t> tail) {
+        head.insert(head.end(), tail);
+        return head;
+    };
+    struct Case {
+        std::vector<uint32_t> text;
+        bool passes;  // in NFC and in NFKC alike
+    } cases[] = {
+        {{0x091C, 0x093C}, true},                // nukta: the composite is excluded
+        {{0x0915, 0x093C, 0x093E, 0x20}, true},  // and a vowel sign after it
+        {after(ka8, {0x093C}), true},
+        {{0x4E00, 0x0B3E}, true},        // a starter that may compose, after an ideograph
+        {{0x4E00, 0x110BA}, true},       // beyond the BMP
+        {{0x0928, 0x093C}, false},       // composes to U+0929
+        {after(ka8, {0x0928, 0x093C}), false},
+        {{0x0915, 0x093C, 0x0334}, false},  // class 1 after the nukta's 7
+        {{0x035C, 0x0313}, false},          // class 230 after 233, at the start: no starter before
+        {{0x0B47, 0x0B3E}, false},          // composes to U+0B4B
+        {{0x65, 0x0301}, false},            // composes to U+00E9
+        {{0x1100, 0x1161}, false},          // jamo compose by arithmetic
+        {{0xAC00, 0x11A8}, false},
+        {{0x11099, 0x110BA}, false},        // composes to U+1109A
+        {{0x61, 0x0344}, false},            // answers No
+    };
+    for (const Case &c : cases) {
+        PyObject *s = str_of(c.text);
+        ASSERT_NE(s, nullptr);
+        size_t passes = 0;
+        for (const Form &form : FORMS) {
+            if (!form.composed) continue;
+            EXPECT_EQ(quick_check_passes(s, form.mask), c.passes) << form.name << " U+" << std::hex << c.text.back();
+            EXPECT_TRUE(check_never_passes_wrongly(form, s, passes)) << form.name;
+        }
+        Py_DECREF(s);
+    }
 }
 
 // Marks of several classes (the current database's), several per class.
