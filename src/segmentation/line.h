@@ -59,20 +59,24 @@ LineUnit line_unit_after(Text<Unit> text, size_t i, size_t *next) {
 
 constexpr uint64_t class_bit(unsigned c) { return uint64_t{1} << c; }
 
-// Letters, numbers, ideographs, Hangul and spaces: between two of these, with no joiner
-// before the position, the two classes alone decide (after a space, with the unit before
-// the spaces), and reading one changes the left context in the same simple way. Most of
-// the characters of running text are in this set.
+// Letters, numbers, ideographs, Hangul, spaces and glue (no-break spaces, combining
+// double marks): between two of these, with no joiner before the position, the two
+// classes alone decide (after a space, with the unit before the spaces), and reading one
+// changes the left context in the same simple way. Most of the characters of running
+// text are in this set.
 constexpr uint64_t PLAIN_CLASSES = class_bit(LB_AL) | class_bit(LB_HL) | class_bit(LB_NU) | class_bit(LB_ID) |
                                    class_bit(LB_H2) | class_bit(LB_H3) | class_bit(LB_JL) | class_bit(LB_JV) |
-                                   class_bit(LB_JT) | class_bit(LB_SP);
+                                   class_bit(LB_JT) | class_bit(LB_SP) | class_bit(LB_GL);
 constexpr bool is_plain(unsigned c) { return (PLAIN_CLASSES >> c) & 1; }
 
 // For each plain class, the plain classes after it with no break: letters and numbers
-// hold together, Hangul jamo join into syllables, and no break comes before a space.
+// hold together, Hangul jamo join into syllables, glue holds to both sides (but a space
+// before it still breaks), and no break comes before a space.
 constexpr uint64_t plain_no_break_after(unsigned l) {
     const uint64_t letters_numbers = class_bit(LB_AL) | class_bit(LB_HL) | class_bit(LB_NU);
+    if (l == LB_GL) return PLAIN_CLASSES;
     uint64_t held = class_bit(LB_SP);
+    if (l != LB_SP) held |= class_bit(LB_GL);
     if (l == LB_AL || l == LB_HL || l == LB_NU) held |= letters_numbers;
     if (l == LB_JL) held |= class_bit(LB_JL) | class_bit(LB_JV) | class_bit(LB_H2) | class_bit(LB_H3);
     if (l == LB_JV || l == LB_H2) held |= class_bit(LB_JV) | class_bit(LB_JT);
