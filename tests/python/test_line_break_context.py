@@ -31,6 +31,7 @@ CASES = [
     ("\uac00\uac01 \uac00", [1, 3]),
     ("ab\u0301cd ef", [6]),             # a mark inside a word
     ("ab \u0301cd", [3]),               # a mark after a space starts a letter
+    ("a\u0301b \u0301\U00020000\U0001d165z", [4, 5, 7]),  # ...also in text stored 4 bytes a character
     ("12\u0301%", []),                  # a mark on a digit keeps the number
     ("\u05d0\u05b0\u05d0\u05b0-a", []),  # ...and on a Hebrew letter before a hyphen
     ("\u0628\u064e\u0628 \u0628\u0650", [4]),  # vowel marks inside Arabic words
