@@ -84,17 +84,16 @@ constexpr uint64_t plain_no_break_after(unsigned l) {
     return held;
 }
 
-// The combining marks below U+10000, one bit each: inside a run of plain units a mark
-// needs no more than this bit, and in accented or pointed text most characters are marks.
-struct BmpMarks {
-    uint64_t bits[0x10000 / 64] = {};
-    constexpr BmpMarks() {
-        for (uint32_t cp = 0; cp < 0x10000; ++cp)
-            if (break_record(cp).line == LB_CM) bits[cp >> 6] |= uint64_t{1} << (cp & 63);
-    }
-    constexpr bool operator()(uint32_t cp) const { return (bits[cp >> 6] >> (cp & 63)) & 1; }
-};
-inline constexpr BmpMarks bmp_marks;
+// The combining marks below U+10000: inside a run of plain units a mark needs no more
+// than its bit, and in accented or pointed text most characters are marks.
+inline constexpr BmpSet bmp_marks{[](const BreakRecord &r) { return r.line == LB_CM; }};
+
+// Below U+0300 the marks are only controls: text stored a byte a character and
+// unaccented letters skip the bit.
+template <class Unit>
+constexpr bool is_bmp_mark(uint32_t cp) {
+    return sizeof(Unit) > 1 && cp >= 0x300 && cp < 0x10000 && bmp_marks(cp);
+}
 
 struct PlainPairs {
     uint64_t no_break_after[LINE_CLASSES] = {};
@@ -288,10 +287,9 @@ private:
         size_t i = start;
         for (; i < text_.length; ++i) {
             const uint32_t cp = text_[i];
-            // Below U+0300 the marks are only controls: text stored a byte a character
-            // and unaccented letters skip the bit.
-            if (sizeof(Unit) > 1 && cp >= 0x300 && cp < 0x10000 && bmp_marks(cp)) {
+            if (is_bmp_mark<Unit>(cp)) {
                 if (left == LB_SP) break;
+                while (i + 1 < text_.length && is_bmp_mark<Unit>(text_[i + 1])) ++i;
                 continue;
             }
             const unsigned raw = break_record(cp).line;
