@@ -62,10 +62,15 @@ Missing missing_of(const std::vector<RangeValue> &defaults, const std::string &w
     throw InputError(d.where + ": default '" + d.value + "' (expected <code point> or <none>)");
 }
 
-void add_listed(Table &t, const std::vector<RangeValue> &listed) {
+// The data lines of one property; with `single`, each value is one code point (a glyph,
+// a bracket, an ideograph), never an empty or longer sequence.
+void add_listed(Table &t, const std::vector<RangeValue> &listed, bool single) {
     for (const RangeValue &r : listed) {
         Sequence s = parse_sequence(r.value, r.where);
-        for (uint32_t cp = r.range.first; cp <= r.range.last; ++cp) t.listed[cp] = s;
+        if (single && s.size() != 1)
+            throw InputError(r.where + ": a value of " + std::to_string(s.size()) + " code points (expected one)");
+        for (uint32_t cp = r.range.first; cp <= r.range.last; ++cp)
+            if (!t.listed.emplace(cp, s).second) throw InputError(r.where + ": code point listed twice");
     }
 }
 
@@ -85,15 +90,14 @@ public:
         normalization_ = read_named_properties(context.current_file("DerivedNormalizationProps.txt"));
     }
 
-    // A file of one property, value in field `field`; defaults from its own @missing
-    // lines, else from PropertyValueAliases.txt.
-    Table one_property_file(const std::string &short_name, const std::string &long_name, const char *name,
-                            size_t field = 1) {
+    // A file of one property whose values are single code points; defaults from its own
+    // @missing lines, else from PropertyValueAliases.txt.
+    Table one_property_file(const std::string &short_name, const std::string &long_name, const char *name) {
         const std::filesystem::path path = context_.current_file(name);
-        PropertyRanges r = read_property_file(path, field);
+        PropertyRanges r = read_property_file(path);
         Table t{short_name, false, missing_of(r.defaults.empty() ? value_alias_defaults(long_name) : r.defaults,
                                               path.string() + " (" + long_name + ")"), -1, {}};
-        add_listed(t, r.listed);
+        add_listed(t, r.listed, true);
         return t;
     }
 
@@ -102,7 +106,7 @@ public:
         if (it == normalization_.end()) throw InputError(long_name + ": DerivedNormalizationProps.txt does not list it");
         const auto &defaults = it->second.defaults.empty() ? value_alias_defaults(long_name) : it->second.defaults;
         Table t{short_name, false, missing_of(defaults, long_name), -1, {}};
-        add_listed(t, it->second.listed);
+        add_listed(t, it->second.listed, false);
         return t;
     }
 
@@ -162,6 +166,8 @@ CaseMappings read_case_mappings(Context &context, Sources &sources) {
     for (const Line &line : folding.lines(3)) {
         const uint32_t cp = line.code_point(0);
         std::vector<uint32_t> s = line.code_points(2);
+        if (line.fields[1] != "C" && line.fields[1] != "F" && line.fields[1] != "S" && line.fields[1] != "T")
+            line.fail("unknown status '" + std::string(line.fields[1]) + "'");
         if (line.fields[1] == "C" || line.fields[1] == "F") m.full[3][cp] = Sequence(s.begin(), s.end());
         if (line.fields[1] == "C" || line.fields[1] == "S") {
             if (s.size() != 1) line.fail("a simple case folding of other than one code point");
@@ -252,7 +258,9 @@ Output build_mapping_tables(Context &context) {
     });
     Table jamo{"JSN", true, MISSING_EMPTY, -1, {}};
     UcdFile jamo_file(context.current_file("Jamo.txt"));
-    for (const Line &line : jamo_file.lines(2)) jamo.listed[line.code_point(0)] = text_sequence(line.fields[1], line);
+    for (const Line &line : jamo_file.lines(2))
+        if (!jamo.listed.emplace(line.code_point(0), text_sequence(line.fields[1], line)).second)
+            line.fail("code point listed twice");
     tables.push_back(std::move(unicode_1));
     tables.push_back(std::move(iso_comment));
     tables.push_back(std::move(jamo));
