@@ -80,11 +80,25 @@ ZERO_WIDTH_CATEGORIES = {"Mn", "Me", "Cf", "Cc", "Zl", "Zp"}
 
 def single_character_width(cp):
     """The columns of a cluster made of the one character cp, from the UCD files."""
+    return single_character_widths()[cp]
+
+
+@functools.lru_cache(maxsize=None)
+def single_character_widths():
+    """single_character_width of every code point, worked out once."""
     import test_record_properties as records
-    category, *_, east_asian_width = records.current_values(cp)
-    if east_asian_width in ("W", "F") or cp in emoji_property("Emoji_Presentation"):
-        return 2
+    records_of = records.unicode_data(records.CURRENT)
+    east_asian_widths = records.widths(records.CURRENT)
+    presentation = emoji_property("Emoji_Presentation")
     ignorable = binary_property(CURRENT / "DerivedCoreProperties.txt", "Default_Ignorable_Code_Point")
-    if category in ZERO_WIDTH_CATEGORIES or cp in ignorable:
-        return 0
-    return 1
+    result = []
+    for cp in range(0x110000):
+        fields = records_of.get(cp)
+        category = records.UNASSIGNED[0] if fields is None else fields[2]
+        if east_asian_widths.get(cp, "N") in ("W", "F") or cp in presentation:
+            result.append(2)
+        elif category in ZERO_WIDTH_CATEGORIES or cp in ignorable:
+            result.append(0)
+        else:
+            result.append(1)
+    return result
