@@ -20,6 +20,19 @@ constexpr const BreakRecord &break_record(uint32_t cp) { return break_records[br
 
 constexpr unsigned conjunct_class(const BreakRecord &r) { return (r.flags >> INCB_SHIFT) & 3; }
 
+// A set of code points below U+10000 chosen by their break records, one bit each, made at
+// compile time: a scan over a long stretch of such characters (the marks of accented or
+// pointed text) reads a bit a character instead of the record.
+struct BmpSet {
+    uint64_t bits[0x10000 / 64] = {};
+    template <class Member>
+    constexpr explicit BmpSet(Member member) {
+        for (uint32_t cp = 0; cp < 0x10000; ++cp)
+            if (member(break_record(cp))) bits[cp >> 6] |= uint64_t{1} << (cp & 63);
+    }
+    constexpr bool operator()(uint32_t cp) const { return (bits[cp >> 6] >> (cp & 63)) & 1; }
+};
+
 // A text as the interpreter stores it: `length` code points of one unit type.
 template <class Unit>
 struct Text {

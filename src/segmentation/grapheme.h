@@ -128,6 +128,23 @@ private:
 // Below U+0300 no character joins another except CR LF.
 constexpr uint32_t FIRST_JOINING = 0x300;
 
+// The extenders below U+10000, which join anything but a control, CR or LF: inside a
+// cluster a mark needs only its bit. After one, the scan goes on with the record of
+// U+0300 as the left character: the rules after an extender look at no more of it
+// than its class.
+inline constexpr BmpSet bmp_extenders{[](const BreakRecord &r) { return r.grapheme == GB_Extend; }};
+inline constexpr const BreakRecord &EXTENDER_RECORD = break_record(0x300);
+static_assert(EXTENDER_RECORD.grapheme == GB_Extend);
+
+// Below U+0300 there are none: text stored a byte a character and unaccented letters
+// skip the bit.
+template <class Unit>
+constexpr bool is_bmp_extender(uint32_t cp) {
+    return sizeof(Unit) > 1 && cp >= FIRST_JOINING && cp < 0x10000 && bmp_extenders(cp);
+}
+
+constexpr bool is_control_class(unsigned c) { return c == GB_CR || c == GB_LF || c == GB_Control; }
+
 // Where the cluster that starts at `start` ends (start < text.length). Clusters never
 // depend on text before their start, so any boundary is a place to resume from. `first`
 // is the record of text[start] if the caller has it (else nullptr); *after receives the
@@ -142,7 +159,13 @@ size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, con
         return start + 1;
     const BreakRecord *left = first != nullptr ? first : &break_record(code);
     for (size_t i = start + 1; i < text.length; ++i) {
-        const BreakRecord *right = &break_record(text[i]);
+        const uint32_t cp = text[i];
+        if (is_bmp_extender<Unit>(cp) && !is_control_class(left->grapheme)) {
+            while (i + 1 < text.length && is_bmp_extender<Unit>(text[i + 1])) ++i;
+            left = &EXTENDER_RECORD;
+            continue;
+        }
+        const BreakRecord *right = &break_record(cp);
         PairRule rule = grapheme_pair_table(left->grapheme, right->grapheme);
         if (rule == PairRule::Undecided)
             rule = joins_by_context(text, start, i, *left, *right) ? PairRule::Join : PairRule::Break;

@@ -59,25 +59,40 @@ LineUnit line_unit_after(Text<Unit> text, size_t i, size_t *next) {
 
 constexpr uint64_t class_bit(unsigned c) { return uint64_t{1} << c; }
 
-// Letters, numbers, ideographs, Hangul and spaces: between two of these, with no joiner
-// before the position, the two classes alone decide (after a space, with the unit before
-// the spaces), and reading one changes the left context in the same simple way. Most of
-// the characters of running text are in this set.
+// Letters, numbers, ideographs, Hangul, spaces and glue (no-break spaces, combining
+// double marks): between two of these, with no joiner before the position, the two
+// classes alone decide (after a space, with the unit before the spaces), and reading one
+// changes the left context in the same simple way. Most of the characters of running
+// text are in this set.
 constexpr uint64_t PLAIN_CLASSES = class_bit(LB_AL) | class_bit(LB_HL) | class_bit(LB_NU) | class_bit(LB_ID) |
                                    class_bit(LB_H2) | class_bit(LB_H3) | class_bit(LB_JL) | class_bit(LB_JV) |
-                                   class_bit(LB_JT) | class_bit(LB_SP);
+                                   class_bit(LB_JT) | class_bit(LB_SP) | class_bit(LB_GL);
 constexpr bool is_plain(unsigned c) { return (PLAIN_CLASSES >> c) & 1; }
 
 // For each plain class, the plain classes after it with no break: letters and numbers
-// hold together, Hangul jamo join into syllables, and no break comes before a space.
+// hold together, Hangul jamo join into syllables, glue holds to both sides (but a space
+// before it still breaks), and no break comes before a space.
 constexpr uint64_t plain_no_break_after(unsigned l) {
     const uint64_t letters_numbers = class_bit(LB_AL) | class_bit(LB_HL) | class_bit(LB_NU);
+    if (l == LB_GL) return PLAIN_CLASSES;
     uint64_t held = class_bit(LB_SP);
+    if (l != LB_SP) held |= class_bit(LB_GL);
     if (l == LB_AL || l == LB_HL || l == LB_NU) held |= letters_numbers;
     if (l == LB_JL) held |= class_bit(LB_JL) | class_bit(LB_JV) | class_bit(LB_H2) | class_bit(LB_H3);
     if (l == LB_JV || l == LB_H2) held |= class_bit(LB_JV) | class_bit(LB_JT);
     if (l == LB_JT || l == LB_H3) held |= class_bit(LB_JT);
     return held;
+}
+
+// The combining marks below U+10000: inside a run of plain units a mark needs no more
+// than its bit, and in accented or pointed text most characters are marks.
+inline constexpr BmpSet bmp_marks{[](const BreakRecord &r) { return r.line == LB_CM; }};
+
+// Below U+0300 the marks are only controls: text stored a byte a character and
+// unaccented letters skip the bit.
+template <class Unit>
+constexpr bool is_bmp_mark(uint32_t cp) {
+    return sizeof(Unit) > 1 && cp >= 0x300 && cp < 0x10000 && bmp_marks(cp);
 }
 
 struct PlainPairs {
@@ -271,7 +286,13 @@ private:
         size_t last = SIZE_MAX, before_last = SIZE_MAX, solid = SIZE_MAX;
         size_t i = start;
         for (; i < text_.length; ++i) {
-            const unsigned raw = break_record(text_[i]).line;
+            const uint32_t cp = text_[i];
+            if (is_bmp_mark<Unit>(cp)) {
+                if (left == LB_SP) break;
+                while (i + 1 < text_.length && is_bmp_mark<Unit>(text_[i + 1])) ++i;
+                continue;
+            }
+            const unsigned raw = break_record(cp).line;
             if (!((run_classes >> raw) & 1)) break;
             if (raw == LB_CM) {
                 if (left == LB_SP) break;  // a mark after a space starts a unit of its own

@@ -27,17 +27,9 @@ bool lowercase_follows(Text<Unit> text, size_t i) {
 // most of a text is inside one.
 constexpr bool may_end_sentence(unsigned c) { return is_terminator(c) || is_paragraph_separator(c); }
 
-// may_end_sentence of every code point below U+10000, one bit each: the scan inside a
-// sentence reads one bit a character instead of the break record.
-struct BmpStops {
-    uint64_t bits[0x10000 / 64] = {};
-    constexpr BmpStops() {
-        for (uint32_t cp = 0; cp < 0x10000; ++cp)
-            if (may_end_sentence(break_record(cp).sentence)) bits[cp >> 6] |= uint64_t{1} << (cp & 63);
-    }
-    constexpr bool operator()(uint32_t cp) const { return (bits[cp >> 6] >> (cp & 63)) & 1; }
-};
-inline constexpr BmpStops bmp_stops;
+// may_end_sentence of every code point below U+10000: the scan inside a sentence reads
+// one bit a character instead of the break record.
+inline constexpr BmpSet bmp_stops{[](const BreakRecord &r) { return may_end_sentence(r.sentence); }};
 
 template <class Unit>
 size_t next_terminator_or_separator(Text<Unit> text, size_t i) {

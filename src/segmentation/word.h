@@ -15,6 +15,18 @@ constexpr bool is_mid_letter(unsigned c) {
 }
 constexpr bool is_mid_number(unsigned c) { return c == WB_MidNum || c == WB_MidNumLet || c == WB_Single_Quote; }
 
+// The extending and format characters below U+10000 (the transparent ones but the
+// joiner, which the rules after it look at): a mark inside a word needs only its bit.
+inline constexpr BmpSet bmp_word_extenders{
+    [](const BreakRecord &r) { return r.word == WB_Extend || r.word == WB_Format; }};
+
+// Below U+0300 the only one is the soft hyphen: text stored a byte a character and
+// unaccented letters skip the bit.
+template <class Unit>
+constexpr bool is_bmp_word_extender(uint32_t cp) {
+    return sizeof(Unit) > 1 && cp >= 0x300 && cp < 0x10000 && bmp_word_extenders(cp);
+}
+
 // The class of the first character at or after i that is not transparent; Other at the end.
 template <class Unit>
 unsigned next_word_class(Text<Unit> text, size_t i) {
@@ -66,7 +78,14 @@ size_t word_end(Text<Unit> text, size_t start) {
     unsigned last = raw, before_last = WB_Other;     // the last two that are not transparent
     bool odd_indicators = last == WB_Regional_Indicator;
     for (size_t i = start + 1; i < text.length; ++i) {
-        const BreakRecord &record = break_record(text[i]);
+        const uint32_t cp = text[i];
+        if (is_bmp_word_extender<Unit>(cp) && !is_word_newline(raw)) {
+            // Attaches to what precedes it, as below, and so do the marks after it.
+            while (i + 1 < text.length && is_bmp_word_extender<Unit>(text[i + 1])) ++i;
+            raw = WB_Extend;
+            continue;
+        }
+        const BreakRecord &record = break_record(cp);
         const unsigned c = record.word;
         // A transparent character attaches to what precedes it unless that is a line end.
         if (is_word_ignorable(c) && !is_word_newline(raw)) {

@@ -60,6 +60,14 @@ def grapheme_break(cp):
     return property_values(AUXILIARY / "GraphemeBreakProperty.txt", "Other").get(cp, "Other")
 
 
+def word_break(cp):
+    return property_values(AUXILIARY / "WordBreakProperty.txt", "Other").get(cp, "Other")
+
+
+def line_break(cp):
+    return property_values(CURRENT / "LineBreak.txt", "XX").get(cp, "XX")
+
+
 @functools.lru_cache(maxsize=None)
 def binary_property(path, name):
     """The code points a file lists under the binary property `name`."""

@@ -31,10 +31,17 @@ CASES = [
     ("\uac00\uac01 \uac00", [1, 3]),
     ("ab\u0301cd ef", [6]),             # a mark inside a word
     ("ab \u0301cd", [3]),               # a mark after a space starts a letter
+    ("a\u0301b \u0301\U00020000\U0001d165z", [4, 5, 7]),  # ...also in text stored 4 bytes a character
     ("12\u0301%", []),                  # a mark on a digit keeps the number
     ("\u05d0\u05b0\u05d0\u05b0-a", []),  # ...and on a Hebrew letter before a hyphen
     ("\u0628\u064e\u0628 \u0628\u0650", [4]),  # vowel marks inside Arabic words
     ("xa\u0301\u200d\u65e5", []),       # a joiner after a mark still holds
+    ("ab\u00a0cd \u00a0ef", [6]),       # a no-break space holds, unless a space is before it
+    ("( \u00a0a", []),                  # an opening parenthesis holds across spaces to it
+    ("a\u0301\u035c\u0301b\u035d\u0301c d", [9]),  # combining double marks with marks on them
+    ("x\u00a0-b", []),                  # a hyphen after glue holds the next letter
+    ("x\u00a0\u00ab y", []),           # ...and an opening quotation mark the spaces after it
+    ("1\u00a0)%", [3]),                # glue ends a number: no suffix held after the parenthesis
 ]
 
 

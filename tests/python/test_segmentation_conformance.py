@@ -6,7 +6,7 @@ import pytest
 
 import charlore
 
-from segmentation_data import break_cases, describe_failure
+from segmentation_data import break_cases, describe_failure, grapheme_break, line_break, word_break
 
 
 def offsets_of(pieces):
@@ -52,6 +52,37 @@ def line_failures():
 def test_every_line_of_the_line_break_test():
     assert len(break_cases("Line")) > 10000  # the whole file was read
     assert line_failures() == []
+
+
+def line_break_offsets(text):
+    return [offset for offset, _ in charlore.line_breaks(text)][:-1]
+
+
+def lengthened(case, repeated):
+    """The case's text with each character that `repeated` picks written three times, and
+    its boundaries moved with the characters."""
+    text, moved = [], {}
+    for k, character in enumerate(case.text):
+        moved[k] = len(text)
+        text.extend(character * (3 if repeated(ord(character)) else 1))
+    return "".join(text), [moved[b] for b in case.boundaries]
+
+
+@pytest.mark.parametrize("name, boundaries, repeated", [
+    ("Grapheme", lambda text: offsets_of(charlore.graphemes(text)), lambda cp: grapheme_break(cp) == "Extend"),
+    ("Word", lambda text: offsets_of(charlore.words(text)), lambda cp: word_break(cp) in ("Extend", "Format")),
+    ("Line", line_break_offsets, lambda cp: line_break(cp) == "CM"),
+], ids=["Grapheme", "Word", "Line"])
+def test_runs_of_marks_keep_the_boundaries_of_the_break_test(name, boundaries, repeated):
+    """A run of marks attaches as a single one does, so every line of the file with its
+    marks repeated keeps the file's boundaries. The file's lines hold one mark at a time;
+    these make the scans step over runs of them."""
+    failures = []
+    for case in break_cases(name):
+        text, expected = lengthened(case, repeated)
+        if text != case.text and boundaries(text) != expected:
+            failures.append(f"line {case.line}: {text!r} expected {expected}, got {boundaries(text)}")
+    assert failures == []
 
 
 def test_latin_text_has_no_joining_characters():
