@@ -2,13 +2,18 @@
 // its script, script extensions, block, age and every property on the module. Checks the decomposition
 // text against UnicodeData.txt (and the Hangul arithmetic), the stored names against
 // UnicodeData.txt, that every name found leads back to its character through lookup on
-// the same object, and that a character of UnicodeData.txt has an age.
+// the same object, and that a character of UnicodeData.txt has an age. The bytes after
+// the first four are a property name: it names the property whose alias in
+// PropertyAliases.txt it matches loosely, and is refused with ValueError otherwise.
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "harness.h"
+#include "ucd_file.h"
 #include "unicode_data.h"
 
 namespace {
@@ -134,6 +139,62 @@ void check_properties(char32_t cp) {
     check_every_property(module, ch);
 }
 
+// A name as loose matching compares it: ASCII letters in lower case, ASCII blanks,
+// underscores and hyphens dropped, then an initial "is" unless it is all that is left;
+// nothing for a name with NUL or a character beyond ASCII, which no alias holds.
+std::optional<std::string> reference_key(const std::u32string &name) {
+    std::string key;
+    for (char32_t c : name) {
+        if (c == 0 || c >= 0x80) return std::nullopt;
+        if (c == ' ' || (c >= '\t' && c <= '\r') || c == '_' || c == '-') continue;
+        key += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    if (key.size() > 2 && key.compare(0, 2, "is") == 0) key.erase(0, 2);
+    return key;
+}
+
+// Every alias of the properties the module answers, by its key: the property's long name.
+const std::map<std::string, std::string> &aliases_by_key() {
+    static const std::map<std::string, std::string> aliases = [] {
+        std::map<std::string, std::string> found;
+        PyObject *names = PyObject_GetAttrString(fuzz::databases().module, "_property_names");
+        if (names == nullptr) std::abort();
+        const gen::UcdFile file(fuzz::ucd_directory() + "/PropertyAliases.txt");
+        for (const gen::Line &line : file.lines(2)) {
+            const std::string long_name(line.fields[1]);
+            PyObject *name = PyUnicode_FromString(long_name.c_str());
+            const int answered = PySequence_Contains(names, name);
+            Py_DECREF(name);
+            if (answered != 1) continue;
+            for (std::string_view alias : line.fields)
+                found[*reference_key(std::u32string(alias.begin(), alias.end()))] = long_name;
+        }
+        Py_DECREF(names);
+        return found;
+    }();
+    return aliases;
+}
+
+// property(name, c) answers as property(long name, c) where the name matches an alias
+// loosely, and raises ValueError where it matches none.
+void check_property_name(const std::u32string &name, const std::u32string &ch) {
+    PyObject *module = fuzz::databases().module, *error = nullptr;
+    PyObject *value = fuzz::call(module, "property", {fuzz::new_str(name), fuzz::new_str(ch)}, &error);
+    const std::optional<std::string> key = reference_key(name);
+    const auto alias = key ? aliases_by_key().find(*key) : aliases_by_key().end();
+    if (alias == aliases_by_key().end()) {
+        if (value != nullptr || error != PyExc_ValueError) fuzz::broken("an unknown property name is ValueError", name);
+        return;
+    }
+    if (value == nullptr) fuzz::broken("a name matching an alias loosely is answered", name);
+    PyObject *by_long_name = fuzz::call(module, "property", {PyUnicode_FromString(alias->second.c_str()), fuzz::new_str(ch)});
+    if (by_long_name == nullptr || Py_TYPE(value) != Py_TYPE(by_long_name) ||
+        PyObject_RichCompareBool(value, by_long_name, Py_EQ) != 1)
+        fuzz::broken("a loosely matching name answers as the long name", name);
+    Py_DECREF(value);
+    Py_DECREF(by_long_name);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -143,5 +204,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     check(fuzz::databases().module, true, cp);
     check(fuzz::databases().old, false, cp);
     check_properties(cp);
+    // Characters beyond ASCII that a loose comparison could be tempted to fold or drop.
+    static const std::vector<char32_t> lookalikes = {U'\u0130', U'\u212A', U'\u00A0', U'\u017F', U'\u3000'};
+    if (size > 4) check_property_name(fuzz::text_of(data + 4, size - 4, lookalikes), std::u32string(1, cp));
     return 0;
 }

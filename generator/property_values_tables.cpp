@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 
+#include "../src/properties/key_hash.h"
 #include "context.h"
 #include "property_file.h"
 #include "tables.h"
@@ -354,6 +355,38 @@ void write_strings(HeaderWriter &out, const std::string &name, const std::vector
     out.text("\n   " + line + "\n};\n\n");
 }
 
+// The seed under which every key has a slot of its own, the first from 1 up, and the key
+// in each slot.
+struct KeySlots {
+    uint32_t seed;
+    std::vector<uint32_t> key_of_slot;
+};
+
+KeySlots key_slots(const std::vector<std::string> &keys) {
+    if (keys.size() >= 0xFF) throw InputError("more loose property keys than a slot byte can name");
+    for (uint32_t seed = 1; seed < 1000000; ++seed) {
+        std::vector<uint32_t> key_of_slot(charlore::key_hash::SLOTS, 0xFF);
+        bool separate = true;
+        for (size_t k = 0; separate && k < keys.size(); ++k) {
+            uint32_t &slot = key_of_slot[charlore::key_hash::slot_of(keys[k].data(), keys[k].size(), seed)];
+            separate = slot == 0xFF;
+            slot = static_cast<uint32_t>(k);
+        }
+        if (separate) return {seed, key_of_slot};
+    }
+    throw InputError("no seed gives every loose property key a slot of its own");
+}
+
+std::vector<uint32_t> key_sizes(const std::vector<std::string> &keys) {
+    std::vector<uint32_t> sizes;
+    for (const std::string &k : keys) {
+        if (k.size() + 2 > charlore::key_hash::KEY_LIMIT)  // room for an initial "is"
+            throw InputError("loose property key '" + k + "' too long for the module's key buffer");
+        sizes.push_back(static_cast<uint32_t>(k.size()));
+    }
+    return sizes;
+}
+
 }  // namespace
 
 Output build_property_values_tables(Context &context) {
@@ -466,7 +499,11 @@ Output build_property_values_tables(Context &context) {
         }
         p.first_key = value_keys.size();
         p.key_count = keys.size();
-        for (const auto &[key, stored] : keys) value_keys.push_back(key), value_of_key.push_back(stored);
+        for (const auto &[key, stored] : keys) {
+            if (key.size() + 2 > charlore::key_hash::KEY_LIMIT)  // room for an initial "is"
+                throw InputError("loose value key '" + key + "' too long for the module's key buffer");
+            value_keys.push_back(key), value_of_key.push_back(stored);
+        }
     }
 
     // Property names: every alias once, and every loose key once.
@@ -507,9 +544,15 @@ Output build_property_values_tables(Context &context) {
     write_strings(out, "property_aliases", alias_names);
     out.array("uint8_t", "property_of_alias", alias_properties);
     out.text("// Every alias as loose matching compares it (lower case, no spaces, underscores,\n"
-             "// hyphens or initial \"is\"), sorted byte by byte.\n");
+             "// hyphens or initial \"is\"), sorted byte by byte, with its length.\n");
     write_strings(out, "property_keys", key_names);
+    out.array("uint8_t", "property_key_sizes", key_sizes(key_names));
     out.array("uint8_t", "property_of_key", key_properties);
+    const KeySlots slots = key_slots(key_names);
+    out.text("// The key in each slot of key_hash::slot_of under the seed (0xFF: none); no two keys\n"
+             "// share a slot.\n");
+    out.constant("uint32_t", "PROPERTY_KEY_SEED", slots.seed);
+    out.array("uint8_t", "property_key_slots", slots.key_of_slot, 32);
 
     out.text("// The short alias of each enumerated value.\n");
     write_strings(out, "value_names", value_names);

@@ -58,33 +58,20 @@ std::vector<std::pair<uint32_t, uint32_t>> matching_ranges(const Stage1 *stage1,
     return ranges;
 }
 
-// A value's key as loose matching compares it; false when it cannot match any (too long
-// or not ASCII).
-bool loose_value_key(PyObject *value, char (&key)[KEY_LIMIT + 1]) {
-    size_t size = 0;
-    const Py_ssize_t length = PyUnicode_GET_LENGTH(value);
-    const int kind = PyUnicode_KIND(value);
-    const void *data = PyUnicode_DATA(value);
-    for (Py_ssize_t i = 0; i < length; ++i) {
-        Py_UCS4 c = PyUnicode_READ(kind, data, i);
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '_' || c == '-')
-            continue;
-        if (c >= 0x80 || size == KEY_LIMIT) return false;
-        key[size++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    key[size] = '\0';
-    if (size > 2 && key[0] == 'i' && key[1] == 's') std::memmove(key, key + 2, size - 1);
-    return true;
-}
-
-// The stored value a value name of property p stands for; -1 when it names none.
+// The stored value a value name of property p stands for; -1 when it names none (or, with
+// an exception set, when the str cannot be read).
 long named_value(const PropertyInfo &p, PyObject *value) {
-    char key[KEY_LIMIT + 1];
-    if (!PyUnicode_Check(value) || !loose_value_key(value, key)) return -1;
+    char buffer[key_hash::KEY_LIMIT];
+    std::string_view key;
+    if (!PyUnicode_Check(value)) return -1;
+#if PY_VERSION_HEX < 0x030C0000
+    if (PyUnicode_READY(value) < 0) return -1;
+#endif
+    if (!loose_key(value, buffer, key)) return -1;
     const char *const *first = value_keys + p.first_key, *const *last = first + p.key_count;
-    const char *const *found = std::lower_bound(first, last, static_cast<const char *>(key),
-                                                [](const char *a, const char *b) { return std::strcmp(a, b) < 0; });
-    if (found == last || std::strcmp(*found, key) != 0) return -1;
+    const char *const *found =
+        std::lower_bound(first, last, key, [](const char *a, std::string_view b) { return std::string_view(a) < b; });
+    if (found == last || std::string_view(*found) != key) return -1;
     return value_of_key[found - value_keys];
 }
 

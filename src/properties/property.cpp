@@ -1,7 +1,7 @@
-// property(name, chr): the value of any property. The name is found through a
-// dictionary of the exact aliases made at import (loose matching only when that
-// misses); an enumerable value comes from one two-stage lookup of a byte record,
-// answered with objects made at import; string values are built per call.
+// property(name, chr): the value of any property. A name written as a literal is found
+// by its address, any other by its loose key in a generated hash table; a value kept in
+// a byte record comes from one two-stage lookup and a table of objects made at import;
+// string values are built per call.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -21,10 +21,20 @@ constexpr size_t VALUES = sizeof value_names / sizeof value_names[0];
 constexpr size_t NUMBERS = sizeof numeric_values / sizeof numeric_values[0];
 constexpr size_t ALIASES = sizeof property_aliases / sizeof property_aliases[0];
 
-// Written only by create_property_values at import, read-only afterwards.
-PyObject *value_strings[VALUES];
-PyObject *number_objects[NUMBERS];
-PyObject *alias_numbers;  // dict: exact alias -> property number
+// The answer of a property kept in a byte record: answer_objects[offset + (byte >> shift
+// & mask)] for the byte in `column` of record table `table`, the objects being the
+// enumerated values' strings, then False and True, the combining classes 0 to 255, and
+// None and the numeric values. mask 0: a property of any other kind. Written only at
+// import, read-only afterwards.
+constexpr size_t FALSE_TRUE = VALUES, COMBINING_CLASSES = VALUES + 2, NUMERIC = COMBINING_CLASSES + 256;
+constexpr size_t ANSWER_OBJECTS = NUMERIC + NUMBERS;
+static_assert(ANSWER_OBJECTS <= 0xFFFF);
+PyObject *answer_objects[ANSWER_OBJECTS];
+struct RecordAnswer {
+    uint16_t offset;
+    uint8_t table, column, shift, mask;
+};
+RecordAnswer record_answers[PROPERTIES];
 
 // The byte of record table T in `column` for cp (at most U+10FFFF): the table's shift,
 // width and arrays are constants here, so the lookup is three dependent loads.
@@ -36,60 +46,77 @@ inline uint8_t table_byte(unsigned column, uint32_t cp) {
     return t.records[record * static_cast<uint32_t>(t.width) + column];
 }
 
-// The byte holding property p's value for cp (at most U+10FFFF). Never fails.
-inline uint8_t record_byte(const PropertyInfo &p, uint32_t cp) {
+// The answer `a` gives for cp (at most U+10FFFF), a new reference. Never fails.
+inline PyObject *record_answer(RecordAnswer a, uint32_t cp) {
     static_assert(std::size(record_tables) == 3, "one case per record table");
-    switch (p.table) {
-    case 0: return table_byte<0>(p.column, cp);
-    case 1: return table_byte<1>(p.column, cp);
-    default: return table_byte<2>(p.column, cp);
-    }
+    const unsigned byte = a.table == 0 ? table_byte<0>(a.column, cp)
+                          : a.table == 1 ? table_byte<1>(a.column, cp)
+                                         : table_byte<2>(a.column, cp);
+    return Py_NewRef(answer_objects[a.offset + (byte >> a.shift & a.mask)]);
 }
 
-// The aliases' interned str objects by address, open addressing, made at import and
-// read-only afterwards: a name written as a literal is interned by the compiler, so it is
-// the very object stored here and is found without hashing its text.
-constexpr size_t ALIAS_SLOTS = 1024;
-static_assert(ALIAS_SLOTS >= 2 * ALIASES && (ALIAS_SLOTS & (ALIAS_SLOTS - 1)) == 0);
+// The aliases' interned str objects by address, open addressing, each with its property
+// and answer, made at import and read-only afterwards: a name written as a literal is
+// interned by the compiler, so it is the very object stored here and is found without
+// reading its text.
+constexpr size_t ALIAS_SLOTS = 2048;
+static_assert(ALIAS_SLOTS >= 4 * ALIASES && (ALIAS_SLOTS & (ALIAS_SLOTS - 1)) == 0);
 struct AliasSlot {
     PyObject *alias;
-    int number;
+    int16_t number;
+    RecordAnswer answer;
 };
+static_assert(sizeof(AliasSlot) == 16 && PROPERTIES <= 0x7FFF);
 AliasSlot alias_slots[ALIAS_SLOTS];
 
 inline size_t first_slot(const PyObject *alias) {
     const uint64_t bits = reinterpret_cast<uintptr_t>(alias) >> 4;
-    return static_cast<size_t>(bits * 0x9E3779B97F4A7C15ull >> 54) & (ALIAS_SLOTS - 1);
+    return static_cast<size_t>(bits * 0x9E3779B97F4A7C15ull >> 53) & (ALIAS_SLOTS - 1);
 }
 
-// The property of an alias object stored in alias_slots; -1 for any other object.
-inline int interned_property(const PyObject *name) {
+// The slot of an alias object stored in alias_slots; null for any other object.
+inline const AliasSlot *interned_slot(const PyObject *name) {
     for (size_t i = first_slot(name);; i = (i + 1) & (ALIAS_SLOTS - 1)) {
-        if (alias_slots[i].alias == name) return alias_slots[i].number;
-        if (alias_slots[i].alias == nullptr) return -1;
+        if (alias_slots[i].alias == name) return &alias_slots[i];
+        if (alias_slots[i].alias == nullptr) return nullptr;
     }
 }
 
 // The property a name matches loosely; -1 (no exception set) when none does.
 int loose_property(PyObject *name) {
-    char key[KEY_LIMIT + 1];
-    size_t size = 0;
-    const Py_ssize_t length = PyUnicode_GET_LENGTH(name);
-    const int kind = PyUnicode_KIND(name);
-    const void *data = PyUnicode_DATA(name);
-    for (Py_ssize_t i = 0; i < length; ++i) {
-        Py_UCS4 c = PyUnicode_READ(kind, data, i);
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '_' || c == '-')
-            continue;
-        if (c >= 0x80 || size == KEY_LIMIT) return -1;
-        key[size++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    char buffer[key_hash::KEY_LIMIT];
+    std::string_view key;
+    if (!loose_key(name, buffer, key)) return -1;
+    const uint8_t k = property_key_slots[key_hash::slot_of(key.data(), key.size(), PROPERTY_KEY_SEED)];
+    if (k == 0xFF || property_key_sizes[k] != key.size() || std::memcmp(property_keys[k], key.data(), key.size()) != 0)
+        return -1;
+    return property_of_key[k];
+}
+
+// property() for every argument the fast path of query_property leaves; kept out of line
+// so that the fast path needs no stack frame.
+[[gnu::noinline]] PyObject *general_property(PyObject *module, PyObject *const *arguments, Py_ssize_t count) {
+    if (count != 2) {
+        PyErr_Format(PyExc_TypeError, "property expected 2 arguments, got %zd", count);
+        return nullptr;
     }
-    key[size] = '\0';
-    const char *k = size > 2 && key[0] == 'i' && key[1] == 's' ? key + 2 : key;
-    const char *const *found = std::lower_bound(std::begin(property_keys), std::end(property_keys), k,
-                                                [](const char *a, const char *b) { return std::strcmp(a, b) < 0; });
-    if (found == std::end(property_keys) || std::strcmp(*found, k) != 0) return -1;
-    return property_of_key[found - std::begin(property_keys)];
+    const int number = property_number(arguments[0], "property");
+    if (number < 0) return nullptr;
+    const int cp = character_argument(arguments[1], "C:property");
+    if (cp < 0) return nullptr;
+    const uint32_t c = static_cast<uint32_t>(cp);
+    const PropertyInfo &p = property_info[number];
+    if (record_answers[number].mask != 0) return record_answer(record_answers[number], c);
+    switch (p.kind) {
+    case KIND_SCRIPT:
+        return Py_NewRef(script_strings[record_of(c).script]);
+    case KIND_BLOCK:
+        return Py_NewRef(block_short_strings[record_of(c).block]);
+    case KIND_AGE:
+        return Py_NewRef(age_strings[record_of(c).age]);
+    default:
+        return string_property_value(module, p, c);
+    }
 }
 
 }  // namespace
@@ -99,11 +126,11 @@ int property_number(PyObject *name, const char *function) {
         PyErr_Format(PyExc_TypeError, "%s() argument 1 must be str, not %.100s", function, Py_TYPE(name)->tp_name);
         return -1;
     }
-    if (const int interned = interned_property(name); interned >= 0) return interned;
-    PyObject *number = PyDict_GetItemWithError(alias_numbers, name);  // borrowed
-    if (number != nullptr) return static_cast<int>(PyLong_AsLong(number));
-    if (PyErr_Occurred()) return -1;
-    int found = loose_property(name);
+    if (const AliasSlot *slot = interned_slot(name)) return slot->number;
+#if PY_VERSION_HEX < 0x030C0000
+    if (PyUnicode_READY(name) < 0) return -1;
+#endif
+    const int found = loose_property(name);
     if (found < 0) PyErr_Format(PyExc_ValueError, "unknown property '%U'", name);
     return found;
 }
@@ -124,37 +151,62 @@ const char property_doc[] =
     "ValueError is raised for a name that matches no property.";
 
 PyObject *query_property(PyObject *module, PyObject *const *arguments, Py_ssize_t count) {
-    if (count != 2) {
-        PyErr_Format(PyExc_TypeError, "property expected 2 arguments, got %zd", count);
-        return nullptr;
+    // A literal name in the first two slots of its probe, one character and a value kept
+    // in a byte record: answered without a call, anything else by the general path.
+    if (count == 2) {
+        const size_t first = first_slot(arguments[0]);
+        const AliasSlot *slot = &alias_slots[first];
+        if (slot->alias != arguments[0]) slot = &alias_slots[(first + 1) & (ALIAS_SLOTS - 1)];
+        if (slot->alias == arguments[0] && slot->answer.mask != 0) {
+            const int cp = single_character(arguments[1]);
+            if (cp >= 0) return record_answer(slot->answer, static_cast<uint32_t>(cp));
+        }
     }
-    int number = interned_property(arguments[0]);  // a literal name, without a call
-    if (number < 0 && (number = property_number(arguments[0], "property")) < 0) return nullptr;
-    const int cp = character_argument(arguments[1], "C:property");
-    if (cp < 0) return nullptr;
-    const uint32_t c = static_cast<uint32_t>(cp);
-    const PropertyInfo &p = property_info[number];
-    switch (p.kind) {
-    case KIND_BINARY:
-        return Py_NewRef((record_byte(p, c) >> p.bit) & 1 ? Py_True : Py_False);
-    case KIND_ENUMERATED:
-        return Py_NewRef(value_strings[p.first_value + record_byte(p, c)]);
-    case KIND_COMBINING_CLASS:
-        return PyLong_FromLong(record_byte(p, c));
-    case KIND_NUMERIC: {
-        const uint8_t i = record_byte(p, c);
-        return Py_NewRef(i == 0 ? Py_None : number_objects[i]);
-    }
-    case KIND_SCRIPT:
-        return Py_NewRef(script_strings[record_of(c).script]);
-    case KIND_BLOCK:
-        return Py_NewRef(block_short_strings[record_of(c).block]);
-    case KIND_AGE:
-        return Py_NewRef(age_strings[record_of(c).age]);
-    default:
-        return string_property_value(module, p, c);
-    }
+    return general_property(module, arguments, count);
 }
+
+namespace {
+
+// Makes answer_objects, record_answers and alias_slots; false with an exception set, and
+// nothing kept, on failure.
+bool make_answers() {
+    bool made = true;
+    for (size_t i = 0; made && i < VALUES; ++i) made = (answer_objects[i] = PyUnicode_InternFromString(value_names[i]));
+    if (made) {
+        answer_objects[FALSE_TRUE] = Py_NewRef(Py_False);
+        answer_objects[FALSE_TRUE + 1] = Py_NewRef(Py_True);
+        answer_objects[NUMERIC] = Py_NewRef(Py_None);  // NaN: no numeric value
+    }
+    for (size_t i = 0; made && i < 256; ++i) made = (answer_objects[COMBINING_CLASSES + i] = PyLong_FromSize_t(i));
+    for (size_t i = 1; made && i < NUMBERS; ++i) made = (answer_objects[NUMERIC + i] = PyFloat_FromDouble(numeric_values[i]));
+    for (size_t i = 0; i < PROPERTIES; ++i) {
+        const PropertyInfo &p = property_info[i];
+        switch (p.kind) {
+        case KIND_BINARY: record_answers[i] = {FALSE_TRUE, p.table, p.column, p.bit, 1}; break;
+        case KIND_ENUMERATED: record_answers[i] = {p.first_value, p.table, p.column, 0, 0xFF}; break;
+        case KIND_COMBINING_CLASS: record_answers[i] = {COMBINING_CLASSES, p.table, p.column, 0, 0xFF}; break;
+        case KIND_NUMERIC: record_answers[i] = {NUMERIC, p.table, p.column, 0, 0xFF}; break;
+        default: record_answers[i] = {0, 0, 0, 0, 0};
+        }
+    }
+    // The slots keep a reference to each alias, and so its address unique.
+    for (size_t i = 0; made && i < ALIASES; ++i) {
+        PyObject *alias = PyUnicode_InternFromString(property_aliases[i]);
+        made = alias != nullptr;
+        if (!made) break;
+        size_t slot = first_slot(alias);
+        while (alias_slots[slot].alias != nullptr) slot = (slot + 1) & (ALIAS_SLOTS - 1);
+        alias_slots[slot] = {alias, property_of_alias[i], record_answers[property_of_alias[i]]};
+    }
+    if (!made) {
+        for (AliasSlot &slot : alias_slots) Py_CLEAR(slot.alias);
+        for (PyObject *&o : answer_objects) Py_CLEAR(o);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int create_property_values(PyObject *module) {
     PyObject *names = PyTuple_New(PROPERTIES);
@@ -164,32 +216,7 @@ int create_property_values(PyObject *module) {
         made = name != nullptr;
         if (made) PyTuple_SET_ITEM(names, i, name);
     }
-    if (alias_numbers == nullptr) {
-        for (size_t i = 0; made && i < VALUES; ++i) made = (value_strings[i] = PyUnicode_InternFromString(value_names[i]));
-        for (size_t i = 1; made && i < NUMBERS; ++i) made = (number_objects[i] = PyFloat_FromDouble(numeric_values[i]));
-        PyObject *aliases = made ? PyDict_New() : nullptr;
-        made = aliases != nullptr;
-        for (size_t i = 0; made && i < ALIASES; ++i) {
-            PyObject *alias = PyUnicode_InternFromString(property_aliases[i]);
-            PyObject *number = alias ? PyLong_FromLong(property_of_alias[i]) : nullptr;
-            made = number != nullptr && PyDict_SetItem(aliases, alias, number) == 0;
-            if (made) {  // the dictionary keeps the alias alive, and so its address unique
-                size_t slot = first_slot(alias);
-                while (alias_slots[slot].alias != nullptr) slot = (slot + 1) & (ALIAS_SLOTS - 1);
-                alias_slots[slot] = {alias, property_of_alias[i]};
-            }
-            Py_XDECREF(alias);
-            Py_XDECREF(number);
-        }
-        if (made) {
-            alias_numbers = aliases;
-        } else {
-            std::fill(std::begin(alias_slots), std::end(alias_slots), AliasSlot{nullptr, 0});
-            Py_XDECREF(aliases);
-            for (PyObject *&s : value_strings) Py_CLEAR(s);
-            for (PyObject *&n : number_objects) Py_CLEAR(n);
-        }
-    }
+    if (made && answer_objects[0] == nullptr) made = make_answers();
     const int result = made ? PyModule_AddObjectRef(module, "_property_names", names) : -1;
     Py_XDECREF(names);
     return result;

@@ -4,10 +4,13 @@
 
 #include <Python.h>
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "../generated/properties_tables.h"
 #include "../generated/property_values_tables.h"
+#include "key_hash.h"
 
 namespace charlore::properties {
 
@@ -33,8 +36,34 @@ PyObject *script_extension_tuple(uint32_t cp);
 // The value of cp (at most U+10FFFF) of a String or Miscellaneous property.
 PyObject *string_property_value(PyObject *module, const property_values::PropertyInfo &p, uint32_t cp);
 
-// Longer than every loose key of a property or value name: a longer name matches nothing.
-constexpr size_t KEY_LIMIT = 64;
+// The byte a loose key keeps for each byte of an ASCII name: the letter in lower case, 0
+// for one it drops (blanks, underscores, hyphens), -1 for one no key holds (NUL).
+inline constexpr std::array<signed char, 128> LOOSE_BYTES = [] {
+    std::array<signed char, 128> bytes{};
+    for (int c = 1; c < 128; ++c) bytes[c] = static_cast<signed char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char c : {' ', '\t', '\n', '\r', '\f', '\v', '_', '-'}) bytes[static_cast<unsigned char>(c)] = 0;
+    bytes[0] = -1;
+    return bytes;
+}();
+
+// The loose key of a ready str in `buffer` (an initial "is" dropped unless it is all the
+// key holds); false when the name matches no key: a character beyond ASCII or NUL, or a
+// key of KEY_LIMIT bytes or more. Never allocates, sets nothing.
+inline bool loose_key(PyObject *name, char (&buffer)[key_hash::KEY_LIMIT], std::string_view &key) {
+    if (!PyUnicode_IS_ASCII(name)) return false;
+    const Py_ssize_t length = PyUnicode_GET_LENGTH(name);
+    const unsigned char *text = PyUnicode_1BYTE_DATA(name);
+    size_t size = 0;
+    for (Py_ssize_t i = 0; i < length; ++i) {
+        const signed char c = LOOSE_BYTES[text[i]];
+        if (c == 0) continue;
+        if (c < 0 || size == key_hash::KEY_LIMIT) return false;
+        buffer[size++] = static_cast<char>(c);
+    }
+    const size_t start = size > 2 && buffer[0] == 'i' && buffer[1] == 's' ? 2 : 0;
+    key = std::string_view(buffer + start, size - start);
+    return true;
+}
 
 // The number of the property `name` names (exactly or loosely); -1 with an exception set
 // when it names none or is not a str (`function` names the query in that message).

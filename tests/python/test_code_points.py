@@ -102,6 +102,9 @@ ERRORS = [
     (("lb", None), ValueError, "unknown value 'None' of property 'lb'"),
     (("lb", "\udfff"), ValueError, "of property 'lb'"),
     (("lb", "x" * 1000), ValueError, "of property 'lb'"),
+    (("sc", "Latin\x00zz"), ValueError, "unknown value 'Latin\x00zz' of property 'sc'"),
+    (("sc", "Latn\x00"), ValueError, "unknown value 'Latn\x00' of property 'sc'"),
+    (("sc", "Lati"), ValueError, "unknown value 'Lati' of property 'sc'"),
     (("no such", "Han"), ValueError, "unknown property 'no such'"),
     # string-valued properties: the name as given, whatever the value
     (("uc", "A"), ValueError, "property 'uc' has no enumerable values"),

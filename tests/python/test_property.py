@@ -94,6 +94,14 @@ ERRORS = [
     (("kSEAL_THXSrc", "a"), ValueError, "unknown property 'kSEAL_THXSrc'"),
     (("alpha" * 100, "a"), ValueError, "unknown property '" + "alpha" * 100 + "'"),
     (("\ud800", "a"), ValueError, "unknown property '\ud800'"),
+    # a NUL ends no name, and a key's prefix or extension is another name
+    (("lb\x00", "a"), ValueError, "unknown property 'lb\x00'"),
+    (("Line_Break\x00zz", "a"), ValueError, "unknown property 'Line_Break\x00zz'"),
+    (("\x00lb", "a"), ValueError, "unknown property '\x00lb'"),
+    (("Line_Brea", "a"), ValueError, "unknown property 'Line_Brea'"),
+    (("Line_Breakk", "a"), ValueError, "unknown property 'Line_Breakk'"),
+    ((" _-\t", "a"), ValueError, "unknown property ' _-\t'"),
+    (("is" + "x" * 62, "a"), ValueError, "unknown property"),
     # arguments of the wrong type or number
     ((b"lb", "a"), TypeError, "argument 1 must be str, not bytes"),
     ((None, "a"), TypeError, "argument 1 must be str, not NoneType"),
@@ -116,6 +124,19 @@ def test_errors(arguments, error, message):
 def test_keyword_arguments_refused():
     with pytest.raises(TypeError):
         charlore.property(name="lb", chr="a")
+
+
+# A name written as a literal is found by its address and answered on a path of its own;
+# the same name made at run time takes the general path. Both give the same answers.
+TWIN_CHARS = ["a", "\u0301", "\u00bd", "\u0378", "\u4e00", "\U0001f600", "\U0010ffff", "\x00", "\u2163"]
+
+
+@pytest.mark.parametrize("name", charlore._property_names)
+def test_literal_and_built_names_agree(name):
+    built = "".join(list(name))
+    assert built is not name
+    for char in TWIN_CHARS:
+        assert same(charlore.property(name, char), charlore.property(built, char)), (name, char)
 
 
 class Str(str):
