@@ -229,6 +229,30 @@ TEST(FastPaths, AgreeWithTheGeneralPathOnSparseFailures) {
     }
 }
 
+// Text stored four bytes a character is scanned four characters at a time through one
+// lookup each, whatever the plane: characters at either side of every form's bound, and
+// ones beyond the BMP that pass, have a class, decompose or may compose, at every
+// position of emoji text.
+TEST(FastPaths, AgreeWithTheGeneralPathOnGroupsBeyondTheBmp) {
+    std::vector<uint32_t> probes = {0x1F600, 0x1F3FB, 0x1D165, 0x1D15E, 0x1D400, 0x2F868, 0x110BA, 0x10FFFF};
+    for (int form = 0; form < 4; ++form) {
+        probes.push_back(QUICK_CHECK_YES_BELOW[form] - 1);
+        probes.push_back(QUICK_CHECK_YES_BELOW[form]);
+    }
+    const std::vector<uint32_t> emoji_text = {0x1F44B, 'h', 'i', 0x1F469, 0x200D, 0x1F52C, ' ', 0x1F1EB, 0x1F1F7};
+    for (uint32_t probe : probes) {
+        for (size_t at = 0; at < emoji_text.size(); ++at) {
+            std::vector<uint32_t> text = emoji_text;
+            text[at] = probe;
+            PyObject *s = str_of(text);
+            ASSERT_NE(s, nullptr);
+            ASSERT_EQ(PyUnicode_KIND(s), PyUnicode_4BYTE_KIND);
+            EXPECT_TRUE(paths_agree(s)) << "U+" << std::hex << probe << " at " << at;
+            Py_DECREF(s);
+        }
+    }
+}
+
 // What lets the fast path work segment by segment: a character that passes a form's
 // quick check with class 0 decomposes (in that form) to a first code point of class 0,
 // and in the composed forms that code point is no last character of a composite.
