@@ -2,17 +2,14 @@
 // refusals of malformed lines, each naming the file, the line and the problem.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
 
-#include "context.h"
+#include "builder_tree.h"
 
 namespace {
 
 // The UCD 18.0.0 files the mapping tables read, each replaced by some tests.
-const std::map<std::string, std::string> VALID = {
+const BuilderFiles VALID = {
     {"UnicodeData.txt",
      "0028;LEFT PARENTHESIS;Ps;0;ON;;;;;Y;OPENING PARENTHESIS;;;;\n"
      "0029;RIGHT PARENTHESIS;Pe;0;ON;;;;;Y;CLOSING PARENTHESIS;;;;\n"
@@ -41,33 +38,10 @@ const std::map<std::string, std::string> VALID = {
     {"Jamo.txt", "1100; G   # KIYEOK\n110B;     # IEUNG\n"},
 };
 
-class Tree {
-public:
-    // A complete tree in which `file` has `content` instead of its valid text.
-    explicit Tree(const std::string &file = "", const std::string &content = "") {
-        char pattern[] = "/tmp/charlore-mappings-XXXXXX";
-        root_ = mkdtemp(pattern);
-        std::filesystem::create_directories(root_ / "ucd" / "18.0.0");
-        for (const auto &[name, text] : VALID) std::ofstream(root_ / "ucd" / "18.0.0" / name) << (name == file ? content : text);
-    }
-    ~Tree() { std::filesystem::remove_all(root_); }
-
-    gen::Output build() const {
-        gen::Context context(root_ / "ucd", root_ / "data");
-        return gen::build_mapping_tables(context);
-    }
-    // The message of the refusal, or "" when the tables were built.
-    std::string error() const {
-        try {
-            build();
-            return "";
-        } catch (const gen::InputError &e) {
-            return e.what();
-        }
-    }
-
-private:
-    std::filesystem::path root_;
+// A complete tree in which `file` has `content` instead of its valid text.
+struct Tree : BuilderTree {
+    explicit Tree(const std::string &file = "", const std::string &content = "")
+        : BuilderTree(VALID, gen::build_mapping_tables, file, content, false) {}
 };
 
 TEST(MappingGenerator, SmallTreeGivesItsRanges) {

@@ -2,17 +2,14 @@
 // the refusals, each naming the file, the line and the problem.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <map>
 #include <string>
 
-#include "context.h"
+#include "../builder_tree.h"
 
 namespace {
 
 // The UCD 18.0.0 files the character type tables read, each replaced by some tests.
-const std::map<std::string, std::string> VALID = {
+const BuilderFiles VALID = {
     {"UnicodeData.txt",
      "0020;SPACE;Zs;0;WS;;;;;N;;;;;\n"
      "0031;DIGIT ONE;Nd;0;EN;;1;1;1;N;;;;;\n"
@@ -32,34 +29,10 @@ const std::map<std::string, std::string> VALID = {
     {"Unihan_NumericValues.txt", "U+4E00\tkPrimaryNumeric\t1\nU+4E03\tkPrimaryNumeric\t7 70\n"},
 };
 
-class Tree {
-public:
-    // A complete tree in which `file` has `content` instead of its valid text, or is missing.
-    explicit Tree(const std::string &file = "", const std::string &content = "", bool missing = false) {
-        char pattern[] = "/tmp/charlore-ctype-XXXXXX";
-        root_ = mkdtemp(pattern);
-        std::filesystem::create_directories(root_ / "ucd" / "18.0.0");
-        for (const auto &[name, text] : VALID)
-            if (name != file || !missing) std::ofstream(root_ / "ucd" / "18.0.0" / name) << (name == file ? content : text);
-    }
-    ~Tree() { std::filesystem::remove_all(root_); }
-
-    gen::Output build() const {
-        gen::Context context(root_ / "ucd", root_ / "data");
-        return gen::build_ctype_tables(context);
-    }
-    // The message of the refusal, or "" when the tables were built.
-    std::string error() const {
-        try {
-            build();
-            return "";
-        } catch (const gen::InputError &e) {
-            return e.what();
-        }
-    }
-
-private:
-    std::filesystem::path root_;
+// A complete tree in which `file` has `content` instead of its valid text, or is missing.
+struct Tree : BuilderTree {
+    explicit Tree(const std::string &file = "", const std::string &content = "", bool missing = false)
+        : BuilderTree(VALID, gen::build_ctype_tables, file, content, missing) {}
 };
 
 TEST(CtypeGenerator, SmallTreeGivesItsRecordsAndExtendedRuns) {
