@@ -4,7 +4,9 @@ Timed rows swing with the load of a shared machine; instruction counts do not. E
 runs in its own process under callgrind, once with one round over the sample of
 property_rows.py and once with three; the difference over two rounds' calls is the cost of
 one call, the interpreter's start and the sample's preparation cancelling out. The count
-includes the loop around the call (list(map(...))), alike for every case.
+includes the loop around the call (list(map(...)), or list(itertools.starmap(...)) over
+argument tuples, the loop property_rows.py compares property and category in), and each
+case is given as a multiple of category's count in the same loop.
 
     build/bench/venv/bin/python bench/instruction_counts.py [CASE...]
 """
@@ -24,12 +26,16 @@ CASES = {
     "property('lb', c)": "list(map(charlore.property, itertools.repeat('lb'), characters))",
     "property('line break', c)": "list(map(charlore.property, itertools.repeat('line break'), characters))",
     "property('isLineBreak', c)": "list(map(charlore.property, itertools.repeat('isLineBreak'), characters))",
+    "category, starmap": "list(itertools.starmap(charlore.category, singles))",
+    "property('Line_Break', c), starmap": "list(itertools.starmap(charlore.property, line_break_pairs))",
 }
 
 CHILD = """
 import itertools, sys
 import charlore
 characters = list(open(sys.argv[1], encoding="utf-8").read())
+singles = [(c,) for c in characters]
+line_break_pairs = [("Line_Break", c) for c in characters]
 for _ in range(int(sys.argv[2])):
     {statement}
 """
@@ -63,11 +69,12 @@ def main():
         for case in cases:
             one, three = (instructions(CASES[case], sample_file.name, rounds) for rounds in (1, 3))
             counts[case] = (three - one) / (2 * len(sample))
-    base = counts.get("category")
     print(f"instructions per call over {len(sample)} characters (callgrind)")
     for case, count in counts.items():
-        against = f"  {count / base:.2f} x category" if base and case != "category" else ""
-        print(f"  {case:28} {count:7.1f}{against}")
+        base_case = "category, starmap" if case.endswith(", starmap") else "category"
+        base = counts.get(base_case)
+        against = f"  {count / base:.2f} x {base_case}" if base and case != base_case else ""
+        print(f"  {case:36} {count:7.1f}{against}")
 
 
 if __name__ == "__main__":

@@ -7,9 +7,12 @@ its own ratio and goal.
 
 Times are the CPU time of the calling thread (user and system, page faults included), as
 Google Benchmark counts at the C++ level: on a shared machine, the spells in which other
-processes hold the cores count for neither side.
+processes hold the cores count for neither side. Each side's time is its fastest batch:
+other work on the machine (or on the host of a virtual one) only ever makes a batch
+slower, so the minimum over rounds moves least with it. A run may build its rows in
+several passes, some time apart (start_pass); the batches of every pass count together,
+so that a slow spell of a few seconds meets one pass of a row rather than all its rounds.
 """
-import statistics
 import time
 
 BATCH_SECONDS = 0.004
@@ -42,20 +45,55 @@ def loops_for(batch):
         loops *= 2 if elapsed * 4 >= BATCH_SECONDS else 8
 
 
+class Passes:
+    """The batch times of every compare_sides call, kept across passes in the order of the
+    calls: each pass builds all its rows afresh, in the same order, and the rows of the last
+    pass hold the fastest batch of every pass."""
+
+    def __init__(self):
+        self.calls = []  # per call: (items, one list of seconds per call for each side)
+        self.next = 0
+
+    def start(self):
+        self.next = 0
+
+    def add(self, items, times):
+        """The batches of this call in every pass so far, the new ones added."""
+        if self.next == len(self.calls):
+            self.calls.append((items, [[] for _ in times]))
+        known_items, known = self.calls[self.next]
+        if known_items != items or len(known) != len(times):
+            raise RuntimeError("a pass timed other cases than the pass before it")
+        for record, new in zip(known, times):
+            record.extend(new)
+        self.next += 1
+        return known
+
+
+PASSES = Passes()
+
+
+def start_pass():
+    """Begins another pass over the same rows (the first one too)."""
+    PASSES.start()
+
+
 def compare_sides(sides, items, rounds):
-    """Median ns per item of each side (None for a missing side), timed in rounds of one
-    batch per side in turn, so that a slow spell of a shared machine falls on all alike."""
+    """Least ns per item of each side (None for a missing side) over its batches of this
+    pass and the earlier ones, timed in rounds of one batch per side in turn, so that a
+    slow spell of a shared machine falls on all alike."""
     loops = [loops_for(side) if side else 0 for side in sides]
     times = [[] for _ in sides]
     for _ in range(rounds):
         for side, count, record in zip(sides, loops, times):
             if side:
                 record.append(side(count) / count)
-    return [statistics.median(record) / items * 1e9 if record else None for record in times]
+    times = PASSES.add(items, times)
+    return [min(record) / items * 1e9 if record else None for record in times]
 
 
 def compare(ours, theirs, items, rounds):
-    """Median ns per item of two callables (either may be None), charlore's first."""
+    """Least ns per item of two callables (either may be None), charlore's first."""
     return tuple(compare_sides([python_side(ours), python_side(theirs)], items, rounds))
 
 
