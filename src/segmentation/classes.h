@@ -20,6 +20,19 @@ constexpr const BreakRecord &break_record(uint32_t cp) { return break_records[br
 
 constexpr unsigned conjunct_class(const BreakRecord &r) { return (r.flags >> INCB_SHIFT) & 3; }
 
+// The answers of a rule of two classes, rule(left, right), for every pair of classes
+// below Size, looked up instead of branched on.
+template <class Result, unsigned Size, auto rule>
+struct PairTable {
+    static constexpr unsigned SIZE = Size;
+    Result rules[SIZE * SIZE] = {};
+    constexpr PairTable() {
+        for (unsigned l = 0; l < SIZE; ++l)
+            for (unsigned r = 0; r < SIZE; ++r) rules[l * SIZE + r] = static_cast<Result>(rule(l, r));
+    }
+    constexpr Result operator()(unsigned left, unsigned right) const { return rules[left * SIZE + right]; }
+};
+
 // A set of code points below U+10000 chosen by their break records, one bit each, made at
 // compile time: a scan over a long stretch of such characters (the marks of accented or
 // pointed text) reads a bit a character instead of the record.

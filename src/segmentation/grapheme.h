@@ -38,17 +38,9 @@ constexpr PairRule grapheme_pair(unsigned left, unsigned right) {
     return PairRule::Undecided;
 }
 
-// grapheme_pair for every pair of classes, looked up instead of branched on.
-struct GraphemePairTable {
-    static constexpr unsigned SIZE = 16;
-    static_assert(GB_LVT < SIZE);
-    PairRule rules[SIZE * SIZE] = {};
-    constexpr GraphemePairTable() {
-        for (unsigned l = 0; l < SIZE; ++l)
-            for (unsigned r = 0; r < SIZE; ++r) rules[l * SIZE + r] = grapheme_pair(l, r);
-    }
-    constexpr PairRule operator()(unsigned left, unsigned right) const { return rules[left * SIZE + right]; }
-};
+// grapheme_pair for every pair of classes.
+using GraphemePairTable = PairTable<PairRule, 16, grapheme_pair>;
+static_assert(GB_LVT < GraphemePairTable::SIZE);
 inline constexpr GraphemePairTable grapheme_pair_table;
 
 // Whether text[i] joins the cluster [start, i) by the rules that look further back than
@@ -153,10 +145,11 @@ constexpr bool is_control_class(unsigned c) { return c == GB_CR || c == GB_LF ||
 constexpr bool is_lone_class(unsigned c) {
     return c == GB_Other || c == GB_LV || c == GB_LVT || c == GB_LF || c == GB_Control;
 }
-inline constexpr BmpSet bmp_lone{[](const BreakRecord &r) {
+constexpr bool is_lone_record(const BreakRecord &r) {
     const unsigned incb = conjunct_class(r);
     return is_lone_class(r.grapheme) && incb != INCB_Linker && incb != INCB_Extend;
-}};
+}
+inline constexpr BmpSet bmp_lone{is_lone_record};
 static_assert([] {
     for (unsigned l = 0; l < GraphemePairTable::SIZE; ++l)
         for (unsigned r = 0; r < GraphemePairTable::SIZE; ++r)

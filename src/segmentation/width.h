@@ -41,25 +41,6 @@ constexpr unsigned first_columns(const BreakRecord &first) {
     return (first.flags & ZERO_WIDTH) ? 0 : 1;
 }
 
-// Whether a character is plain: a cluster boundary stands between any two plain
-// characters, whatever came before them. Plain are the letters and symbols of class Other
-// (but the few conjunct linkers among them), the controls but CR, and the Hangul syllables.
-constexpr bool plain(unsigned grapheme) {
-    return grapheme == GB_Other || grapheme == GB_Control || grapheme == GB_LF || grapheme == GB_LV ||
-           grapheme == GB_LVT;
-}
-
-constexpr bool plain_pairs_break() {
-    for (unsigned left = 0; left < GraphemePairTable::SIZE; ++left)
-        for (unsigned right = 0; right < GraphemePairTable::SIZE; ++right)
-            if (plain(left) && plain(right) && grapheme_pair(left, right) == PairRule::Join) return false;
-    return true;
-}
-// Only the longer contexts could join two plain characters, and each of them needs a
-// character before the second that is not plain (an extender or linker, ZWJ, a regional
-// indicator) or is a linker.
-static_assert(plain_pairs_break());
-
 // A character joined to a cluster makes it an emoji when it stands after one that calls
 // for it: an emoji presentation selector after an emoji, a modifier after its base, a
 // pictograph after ZWJ (a ZWJ sequence), a regional indicator after another (a flag). Each
@@ -82,7 +63,8 @@ constexpr uint8_t calls_for_as_later(const BreakRecord &r) {
 }
 
 // What the width scan reads of each break record: the columns of a cluster that begins
-// with it (the low two bits) and PLAIN_CHARACTER; and the emoji bits of each side.
+// with it (the low two bits) and PLAIN_CHARACTER (a lone character: between two of them a
+// cluster boundary always stands); and the emoji bits of each side.
 constexpr uint8_t PLAIN_CHARACTER = 4;
 struct WidthInfoTable {
     static constexpr size_t SIZE = sizeof(break_records) / sizeof(break_records[0]);
@@ -92,8 +74,7 @@ struct WidthInfoTable {
     constexpr WidthInfoTable() {
         for (size_t k = 0; k < SIZE; ++k) {
             const BreakRecord &r = break_records[k];
-            const bool is_plain = plain(r.grapheme) && conjunct_class(r) != INCB_Linker;
-            info[k] = static_cast<uint8_t>(first_columns(r) | (is_plain ? PLAIN_CHARACTER : 0));
+            info[k] = static_cast<uint8_t>(first_columns(r) | (is_lone_record(r) ? PLAIN_CHARACTER : 0));
             earlier[k] = answers_as_earlier(r);
             later[k] = calls_for_as_later(r);
         }
@@ -103,7 +84,7 @@ inline constexpr WidthInfoTable width_info;
 
 // Counts the clusters from `start` into *width, each character looked up once, until a
 // cluster begins with two characters below U+0300 (where the caller's Latin loop goes on)
-// or the text ends; returns where it stopped. Between two plain characters the scan
+// or the text ends; returns where it stopped. Between two lone characters the scan
 // needs neither their records nor the cluster's context.
 template <class Unit>
 size_t width_of_clusters(Text<Unit> text, size_t start, size_t *width) {

@@ -58,16 +58,9 @@ constexpr int word_pair(unsigned last, unsigned c) {
     return 0;
 }
 
-struct WordPairTable {
-    static constexpr unsigned SIZE = 32;
-    static_assert(WB_WSegSpace < SIZE);
-    int8_t rules[SIZE * SIZE] = {};
-    constexpr WordPairTable() {
-        for (unsigned l = 0; l < SIZE; ++l)
-            for (unsigned r = 0; r < SIZE; ++r) rules[l * SIZE + r] = static_cast<int8_t>(word_pair(l, r));
-    }
-    constexpr int operator()(unsigned last, unsigned c) const { return rules[last * SIZE + c]; }
-};
+// word_pair for every pair of classes.
+using WordPairTable = PairTable<int8_t, 32, word_pair>;
+static_assert(WB_WSegSpace < WordPairTable::SIZE);
 inline constexpr WordPairTable word_pair_table;
 
 // Where the word piece that starts at `start` ends (start < text.length). A piece never
