@@ -66,7 +66,13 @@ inline int single_character(PyObject *argument) {
     if (!PyUnicode_IS_READY(argument)) return -1;
 #endif
     if (PyUnicode_GET_LENGTH(argument) != 1) return -1;
-    return static_cast<int>(PyUnicode_READ_CHAR(argument, 0));
+    // One data pointer for the three kinds (PyUnicode_READ_CHAR works it out per kind).
+    const void *data = PyUnicode_DATA(argument);
+    switch (PyUnicode_KIND(argument)) {
+    case PyUnicode_1BYTE_KIND: return *static_cast<const Py_UCS1 *>(data);
+    case PyUnicode_2BYTE_KIND: return *static_cast<const Py_UCS2 *>(data);
+    default: return static_cast<int>(*static_cast<const Py_UCS4 *>(data));
+    }
 }
 
 // The argument's code point: a str of one character, else what the interpreter's parser

@@ -30,8 +30,6 @@ constexpr int hangul_jamo(uint32_t syllable, uint32_t *jamo) {
     return 3;
 }
 
-inline unsigned combining_class(uint32_t cp) { return lookup_property_record(cp).combining; }
-
 // A working array of code points (of 16 or 32 bits) from the interpreter's allocator,
 // freed when it goes out of scope. Each resizing member returns false, with the old
 // contents kept and still owned, when the memory cannot be had; it sets no exception.
@@ -82,6 +80,10 @@ constexpr uint16_t info_of(uint32_t cp) {
     if (cp > 0x10FFFF) return 0;
     return normalization_info_stage2[(normalization_info_stage1[cp >> 7] << 7) + (cp & 127)];
 }
+
+// The combining class of cp, from the derived information: canonical ordering reads it
+// for every code point of a run, so it takes no call.
+constexpr unsigned combining_class(uint32_t cp) { return info_of(cp) & INFO_COMBINING; }
 
 constexpr uint32_t decomposition_record_of(uint32_t cp) {
     if (cp > 0x10FFFF) return 0;

@@ -108,16 +108,18 @@ CHARLORE_HOT_INLINE Py_ssize_t passing_prefix(const Char *text, int form, uint16
     }
 }
 
-// Whether c, whose quick check in the form answers Maybe (it may compose with what comes
-// before), leaves the text in the form right after `starter`, a character that passed
-// with class 0: the starter is the first character of no composite, and neither
-// decomposes, so nothing moves between them. A character the check answers No for fails
-// wherever it stands. The starter's test comes first: it is the one that fails where
-// letters take accents.
-inline bool maybe_stays_after(uint32_t starter, uint32_t c, uint16_t info, int form) {
-    if ((info_of(starter) | info) & (INFO_FIRST | INFO_DECOMPOSES)) return false;
+// Whether c, which stopped the scan right after `starter`, a character that passed with
+// class 0, leaves the text in the form there: its quick check answers Maybe (it may
+// compose with what comes before), the starter is the first character of no composite,
+// and neither decomposes, so nothing moves between them. A character the check answers
+// No for fails wherever it stands. The cheap tests come first; the starter's is the one
+// that fails where letters take accents.
+inline bool maybe_stays_after(uint32_t starter, uint32_t c, int form, uint16_t fails) {
     // Conjoining jamo compose by arithmetic: no leading consonant is marked as a first.
     if (c - V_BASE < T_BASE + T_COUNT - V_BASE) return false;
+    if (info_of(starter) & (INFO_FIRST | INFO_DECOMPOSES)) return false;
+    const uint16_t info = info_of(c);
+    if (!(info & fails) || (info & (INFO_FIRST | INFO_DECOMPOSES))) return false;
     return ((lookup_property_record(c).quick_check >> (2 * form)) & 3) == 1;
 }
 
@@ -189,10 +191,12 @@ Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form,
     unsigned last_class = 0;
     for (;;) {
         i = scan_to_stop(text, i, n, form, fails, boundary, last_class);
-        if (i == n || i == first || !starts_segment(text[i - 1], form, fails)) return i;
-        const uint16_t info = info_of(text[i]);
-        if (!(info & fails) || !maybe_stays_after(text[i - 1], text[i], info, form)) return i;
-        last_class = info & INFO_COMBINING;
+        // Only right after a segment start, where the scan left the boundary; it also
+        // leaves it at `first`, where a mark may stand.
+        if (i == n || i == first || boundary != i - 1 || !maybe_stays_after(text[i - 1], text[i], form, fails) ||
+            (i - 1 == first && !starts_segment(text[first], form, fails)))
+            return i;
+        last_class = info_of(text[i]) & INFO_COMBINING;
         ++i;
     }
 }

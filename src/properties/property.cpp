@@ -74,8 +74,10 @@ inline size_t first_slot(const PyObject *alias) {
     return static_cast<size_t>(bits * 0x9E3779B97F4A7C15ull >> 53) & (ALIAS_SLOTS - 1);
 }
 
-// The slot of an alias object stored in alias_slots; null for any other object.
-inline const AliasSlot *interned_slot(const PyObject *name) {
+// The slot of an alias object stored in alias_slots; null for any other object. Every
+// stored alias is interned, so a str that is not needs no probe.
+inline const AliasSlot *interned_slot(PyObject *name) {
+    if (!PyUnicode_CHECK_INTERNED(name)) return nullptr;
     for (size_t i = first_slot(name);; i = (i + 1) & (ALIAS_SLOTS - 1)) {
         if (alias_slots[i].alias == name) return &alias_slots[i];
         if (alias_slots[i].alias == nullptr) return nullptr;
@@ -156,8 +158,11 @@ PyObject *query_property(PyObject *module, PyObject *const *arguments, Py_ssize_
     if (count == 2) {
         const size_t first = first_slot(arguments[0]);
         const AliasSlot *slot = &alias_slots[first];
-        if (slot->alias != arguments[0]) slot = &alias_slots[(first + 1) & (ALIAS_SLOTS - 1)];
-        if (slot->alias == arguments[0] && slot->answer.mask != 0) {
+        if (slot->alias != arguments[0]) {
+            slot = &alias_slots[(first + 1) & (ALIAS_SLOTS - 1)];
+            if (slot->alias != arguments[0]) return general_property(module, arguments, count);
+        }
+        if (slot->answer.mask != 0) {
             const int cp = single_character(arguments[1]);
             if (cp >= 0) return record_answer(slot->answer, static_cast<uint32_t>(cp));
         }

@@ -145,6 +145,32 @@ constexpr bool is_bmp_extender(uint32_t cp) {
 
 constexpr bool is_control_class(unsigned c) { return c == GB_CR || c == GB_LF || c == GB_Control; }
 
+// The characters below U+10000 between two of which a boundary always stands, whatever
+// comes before: letters, ideographs and Hangul syllables (class Other, LV or LVT), and LF
+// and controls, none of them an InCB linker or extender. No pair rule joins two of those
+// classes, and each rule that looks further back needs a joiner, a linker or a regional
+// indicator left of the position. Most clusters of running text are one such character.
+constexpr bool is_lone_class(unsigned c) {
+    return c == GB_Other || c == GB_LV || c == GB_LVT || c == GB_LF || c == GB_Control;
+}
+inline constexpr BmpSet bmp_lone{[](const BreakRecord &r) {
+    const unsigned incb = conjunct_class(r);
+    return is_lone_class(r.grapheme) && incb != INCB_Linker && incb != INCB_Extend;
+}};
+static_assert([] {
+    for (unsigned l = 0; l < GraphemePairTable::SIZE; ++l)
+        for (unsigned r = 0; r < GraphemePairTable::SIZE; ++r)
+            if (is_lone_class(l) && is_lone_class(r) && grapheme_pair(l, r) == PairRule::Join) return false;
+    return true;
+}());
+
+// Below U+0300 every character but CR is one of them.
+template <class Unit>
+constexpr bool is_lone(uint32_t cp) {
+    if (cp < FIRST_JOINING) return cp != '\r';
+    return sizeof(Unit) > 1 && cp < 0x10000 && bmp_lone(cp);
+}
+
 // Where the cluster that starts at `start` ends (start < text.length). Clusters never
 // depend on text before their start, so any boundary is a place to resume from. `first`
 // is the record of text[start] if the caller has it (else nullptr); *after receives the
@@ -153,11 +179,7 @@ constexpr bool is_control_class(unsigned c) { return c == GB_CR || c == GB_LF ||
 template <class Unit>
 size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, const BreakRecord **after) {
     *after = nullptr;
-    const uint32_t code = text[start];
-    // Latin text needs no lookup.
-    if (code < FIRST_JOINING && code != '\r' && (start + 1 == text.length || text[start + 1] < FIRST_JOINING))
-        return start + 1;
-    const BreakRecord *left = first != nullptr ? first : &break_record(code);
+    const BreakRecord *left = first != nullptr ? first : &break_record(text[start]);
     for (size_t i = start + 1; i < text.length; ++i) {
         const uint32_t cp = text[i];
         if (is_bmp_extender<Unit>(cp) && !is_control_class(left->grapheme)) {
@@ -180,6 +202,9 @@ size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, con
 
 template <class Unit>
 size_t grapheme_end(Text<Unit> text, size_t start) {
+    // Latin, Cyrillic, Greek, CJK and Hangul syllable text needs no lookup.
+    if (start + 1 == text.length || (is_lone<Unit>(text[start]) && is_lone<Unit>(text[start + 1])))
+        return start + 1;
     const BreakRecord *after;
     return grapheme_end(text, start, nullptr, &after);
 }
@@ -190,11 +215,27 @@ class GraphemeScan {
 public:
     explicit GraphemeScan(Text<Unit> text) : text_(text) {}
     // The end of the cluster that starts at `start`, the end of the previous one.
-    size_t operator()(size_t start) { return grapheme_end(text_, start, next_, &next_); }
+    size_t operator()(size_t start) {
+        // A cluster of one lone character is the common case: it is decided here, and
+        // what it learned of the next character is kept for the next call.
+        if (start + 1 == text_.length) return start + 1;
+        // Below U+0100 only CR LF joins.
+        if constexpr (sizeof(Unit) == 1) return start + (text_[start] == '\r' && text_[start + 1] == '\n' ? 2 : 1);
+        if (next_lone_ || is_lone<Unit>(text_[start])) {
+            next_lone_ = is_lone<Unit>(text_[start + 1]);
+            if (next_lone_) {
+                next_ = nullptr;
+                return start + 1;
+            }
+        }
+        next_lone_ = false;
+        return grapheme_end(text_, start, next_, &next_);
+    }
 
 private:
     Text<Unit> text_;
     const BreakRecord *next_ = nullptr;  // the record of the character at the next start
+    bool next_lone_ = false;              // whether that character is known to be lone
 };
 
 }  // namespace charlore::segmentation

@@ -52,18 +52,25 @@ public:
         const size_t length = end - start;
         if (length > LONGEST || end > UINT32_MAX) return substring(s, start, end);
         const Unit *units = text.units + start;
-        // The length and three units spread the pieces well enough; the comparison
-        // below decides.
-        uint32_t hash = static_cast<uint32_t>(length) * 0x9E3779B1u;
-        hash = (hash ^ units[0]) * 0x9E3779B1u;
-        hash = (hash ^ units[length / 2]) * 0x9E3779B1u;
-        hash = (hash ^ units[length - 1]) * 0x9E3779B1u;
-        Slot &slot = slots_[hash >> shift_];
-        if (slot.piece != nullptr && slot.length == length && same_units(text.units + slot.start, units, length))
-            return Py_NewRef(slot.piece);
-        PyObject *piece = substring(s, start, end);
-        if (piece != nullptr) slot = Slot{piece, static_cast<uint32_t>(start), static_cast<uint32_t>(length)};
-        return piece;
+        // One multiplication spreads the code points of one-character pieces, the most
+        // common ones; for longer pieces the length and three units spread them well
+        // enough. The comparison decides.
+        uint32_t hash = (units[0] + 1u) * 0x9E3779B1u;
+        if (length > 1) {
+            hash = (hash ^ static_cast<uint32_t>(length)) * 0x9E3779B1u;
+            hash = (hash ^ units[length / 2]) * 0x9E3779B1u;
+            hash = (hash ^ units[length - 1]) * 0x9E3779B1u;
+        }
+        Slot &first = slots_[hash >> shift_];
+        if (holds(first, text, units, length)) return Py_NewRef(first.piece);
+        if (length > LONGEST_TWO_SLOTS || first.piece == nullptr) return keep(s, start, end, first);
+        // A short piece has a second slot by a second hash: frequent short pieces whose
+        // first slots meet mostly find one of the two free instead of pushing each other
+        // out. A slot once filled is never emptied, so a piece whose first slot is empty
+        // cannot be in its second.
+        Slot &second = slots_[((hash ^ (hash >> 15)) * 0x85EBCA6Bu) >> shift_];
+        if (holds(second, text, units, length)) return Py_NewRef(second.piece);
+        return keep(s, start, end, second.piece == nullptr ? second : first);
     }
 
 private:
@@ -73,6 +80,18 @@ private:
     };
     static constexpr unsigned MAX_BITS = 10;  // 1024 slots, 16 KiB on the stack
     static constexpr size_t LONGEST = 24;     // longer pieces seldom repeat
+    static constexpr size_t LONGEST_TWO_SLOTS = 4;  // pieces up to this long have a second slot
+
+    static bool holds(const Slot &slot, Text<Unit> text, const Unit *units, size_t length) {
+        return slot.piece != nullptr && slot.length == length && same_units(text.units + slot.start, units, length);
+    }
+
+    // A new str of text[start, end), kept in `slot`.
+    static PyObject *keep(PyObject *s, size_t start, size_t end, Slot &slot) {
+        PyObject *piece = substring(s, start, end);
+        if (piece != nullptr) slot = Slot{piece, static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
+        return piece;
+    }
 
     // Pieces are short: a loop beats a call of memcmp.
     static bool same_units(const Unit *a, const Unit *b, size_t length) {
@@ -92,7 +111,7 @@ private:
 // The pieces of s between consecutive boundaries; next(start) gives the end of the piece
 // that begins at start.
 template <class Unit, class Next>
-PyObject *pieces(PyObject *s, Text<Unit> text, Next &&next) {
+PyObject *pieces(PyObject *s, Text<Unit> text, Next next) {
     PyObject *list = PyList_New(0);
     if (list == nullptr) return nullptr;
     PieceCache<Unit> cache(text.length);
