@@ -95,6 +95,22 @@ constexpr bool is_bmp_mark(uint32_t cp) {
     return sizeof(Unit) > 1 && cp >= 0x300 && cp < 0x10000 && bmp_marks(cp);
 }
 
+// The line class of each character below U+0100: text stored a byte a character reads
+// it with one load instead of the three of its break record.
+struct LatinLineClasses {
+    uint8_t classes[0x100] = {};
+    constexpr LatinLineClasses() {
+        for (uint32_t cp = 0; cp < 0x100; ++cp) classes[cp] = break_record(cp).line;
+    }
+};
+inline constexpr LatinLineClasses latin_line_classes;
+
+template <class Unit>
+unsigned line_class(uint32_t cp) {
+    if constexpr (sizeof(Unit) == 1) return latin_line_classes.classes[cp];
+    return break_record(cp).line;
+}
+
 struct PlainPairs {
     uint64_t no_break_after[LINE_CLASSES] = {};
     constexpr PlainPairs() {
@@ -285,14 +301,16 @@ private:
         // for none inside the run.
         size_t last = SIZE_MAX, before_last = SIZE_MAX, solid = SIZE_MAX;
         size_t i = start;
-        for (; i < text_.length; ++i) {
-            const uint32_t cp = text_[i];
+        // A copy that the stores of emit cannot touch: the loop keeps it in registers.
+        const Text<Unit> text = text_;
+        for (; i < text.length; ++i) {
+            const uint32_t cp = text[i];
             if (is_bmp_mark<Unit>(cp)) {
                 if (left == LB_SP) break;
-                while (i + 1 < text_.length && is_bmp_mark<Unit>(text_[i + 1])) ++i;
+                while (i + 1 < text.length && is_bmp_mark<Unit>(text[i + 1])) ++i;
                 continue;
             }
-            const unsigned raw = break_record(cp).line;
+            const unsigned raw = line_class<Unit>(cp);
             if (!((run_classes >> raw) & 1)) break;
             if (raw == LB_CM) {
                 if (left == LB_SP) break;  // a mark after a space starts a unit of its own

@@ -3,6 +3,7 @@
 #include "queries.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "grapheme.h"
 #include "line.h"
@@ -147,37 +148,79 @@ PyObject *query_sentences(PyObject *, PyObject *argument) {
     });
 }
 
-PyObject *query_line_breaks(PyObject *, PyObject *argument) {
-    return with_text(argument, "U:line_breaks", [](PyObject *, auto text) -> PyObject * {
-        PyObject *list = PyList_New(0);
-        if (list == nullptr) return nullptr;
+// Builds the list of (offset, mandatory) pairs of line_breaks. The breaker hands the
+// opportunities to a batch on the stack, and the pairs of a full batch are made in a
+// loop of their own, out of the scan's: each loop stays small.
+class PairList {
+public:
+    PairList() : list_(PyList_New(0)) {
         // Nothing else sees the list before it is returned, and its pairs hold no
         // references to containers: the collections that the pairs' allocations set off
         // need not walk it meanwhile.
-        PyObject_GC_UnTrack(list);
-        bool failed = false;
-        LineBreaker(text).run([&](size_t offset, bool mandatory) {
-            if (failed) return;
-            PyObject *number = PyLong_FromSsize_t(static_cast<Py_ssize_t>(offset));
-            PyObject *pair = number == nullptr ? nullptr : PyTuple_New(2);
-            if (pair == nullptr) {
-                Py_XDECREF(number);
-                failed = true;
+        if (list_ != nullptr) PyObject_GC_UnTrack(list_);
+    }
+    PairList(const PairList &) = delete;
+    PairList &operator=(const PairList &) = delete;
+    ~PairList() { Py_XDECREF(list_); }
+
+    // Takes the next opportunity (LineBreaker's emit).
+    void operator()(size_t offset, bool mandatory) {
+        batch_[count_++] = offset * 2 + mandatory;
+        if (count_ == BATCH) flush();
+    }
+
+    // The list (nullptr with an exception set if making it failed).
+    PyObject *finish() {
+        flush();
+        if (list_ != nullptr) PyObject_GC_Track(list_);
+        return std::exchange(list_, nullptr);
+    }
+
+private:
+    static constexpr size_t BATCH = 256;
+
+    // Out of line: the scan's loop, where operator() is inlined, stays small.
+    [[gnu::noinline]] void flush() {
+        const size_t count = std::exchange(count_, 0);
+        if (list_ == nullptr) return;  // an earlier batch failed: the scan only runs out
+        for (size_t k = 0; k < count; ++k) {
+            PyObject *pair = make_pair(batch_[k]);
+            if (pair == nullptr || PyList_Append(list_, pair) < 0) {
+                Py_XDECREF(pair);
+                Py_CLEAR(list_);
                 return;
             }
-            PyTuple_SET_ITEM(pair, 0, number);
-            PyTuple_SET_ITEM(pair, 1, Py_NewRef(mandatory ? Py_True : Py_False));
-            // An int and a bool make no cycle: the collector need not watch the pair.
-            PyObject_GC_UnTrack(pair);
-            failed = PyList_Append(list, pair) < 0;
             Py_DECREF(pair);
-        });
-        if (failed) {
-            Py_DECREF(list);
+        }
+    }
+
+    static PyObject *make_pair(uint64_t entry) {
+        const auto offset = static_cast<Py_ssize_t>(entry >> 1);
+        // PyLong_FromLong is the quicker of the two where long is as wide.
+        PyObject *number = sizeof(long) >= sizeof(Py_ssize_t) ? PyLong_FromLong(static_cast<long>(offset))
+                                                              : PyLong_FromSsize_t(offset);
+        PyObject *pair = number == nullptr ? nullptr : PyTuple_New(2);
+        if (pair == nullptr) {
+            Py_XDECREF(number);
             return nullptr;
         }
-        PyObject_GC_Track(list);
-        return list;
+        PyTuple_SET_ITEM(pair, 0, number);
+        PyTuple_SET_ITEM(pair, 1, Py_NewRef((entry & 1) ? Py_True : Py_False));
+        // An int and a bool make no cycle: the collector need not watch the pair.
+        PyObject_GC_UnTrack(pair);
+        return pair;
+    }
+
+    PyObject *list_;
+    uint64_t batch_[BATCH];  // offset * 2 + mandatory
+    size_t count_ = 0;
+};
+
+PyObject *query_line_breaks(PyObject *, PyObject *argument) {
+    return with_text(argument, "U:line_breaks", [](PyObject *, auto text) -> PyObject * {
+        PairList pairs;
+        LineBreaker(text).run(pairs);
+        return pairs.finish();
     });
 }
 

@@ -92,3 +92,23 @@ def test_latin_text_has_no_joining_characters():
     assert {grapheme_break(cp) for cp in range(0x300)} == {"Other", "Control", "CR", "LF"}
     text = "".join(map(chr, range(0x300))) + "\r\n"
     assert charlore.graphemes(text) == list(text[:-2]) + ["\r\n"]
+
+
+def ends_line(character, mandatory_classes=frozenset({"BK", "CR", "LF", "NL"})):
+    return line_break(ord(character)) in mandatory_classes
+
+
+def test_the_line_break_test_as_one_text():
+    """Every line of the file in one text, each ended by LF: no break before it (but a
+    mandatory one after BK, LF or NL), a mandatory break after it. The opportunities are
+    found in one pass and handed over in batches, so a long text crosses many batches."""
+    cases = break_cases("Line")
+    text, expected, start = [], [], 0
+    for case in cases:
+        expected.extend((start + b, ends_line(case.text[b - 1])) for b in case.boundaries)
+        if ends_line(case.text[-1]) and case.text[-1] != "\r":  # CR LF holds together
+            expected.append((start + len(case.text), True))
+        text.append(case.text + "\n")
+        start += len(case.text) + 1
+        expected.append((start, True))
+    assert charlore.line_breaks("".join(text)) == expected
