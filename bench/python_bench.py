@@ -8,7 +8,7 @@ the module's size and import time. Writes the rows as JSON and, for the C++ benc
 and the name list as files. A query that charlore does not offer yet gives "n/a" rows.
 
 Usage: python_bench.py [--module-dir DIR] [--icu4c-timer PROGRAM] --out FILE.json --data-dir DIR [--rounds N]
-       [--passes N]
+       [--passes N] [--only GROUP...]
 """
 import argparse
 import collections
@@ -224,15 +224,25 @@ def write_data(directory, texts, pairs):
             out.write(f"{ord(character):X};{name}\n")
 
 
-def timed_rows(charlore, texts, pairs, rounds, timer):
-    """Every timed row of the run, in one pass."""
-    rows = normalization_rows(charlore, texts, rounds, timer)
-    rows += name_rows(charlore, pairs, rounds)
-    rows += query_rows(charlore, texts, rounds)
-    rows += segmentation_rows(charlore, texts, rounds, compare, row)
-    rows += property_rows(charlore, texts, rounds, compare, row)
-    rows += search_rows(charlore, rounds, compare, row)
-    rows += peer_rows(charlore, texts, rounds)
+# The groups of timed rows, in the order of a run: each makes its rows from
+# (charlore, texts, shared names, rounds, ICU4C timer).
+ROW_GROUPS = {
+    "normalize": lambda charlore, texts, pairs, rounds, timer: normalization_rows(charlore, texts, rounds, timer),
+    "names": lambda charlore, texts, pairs, rounds, timer: name_rows(charlore, pairs, rounds),
+    "queries": lambda charlore, texts, pairs, rounds, timer: query_rows(charlore, texts, rounds),
+    "segmentation": lambda charlore, texts, pairs, rounds, timer: segmentation_rows(charlore, texts, rounds,
+                                                                                   compare, row),
+    "properties": lambda charlore, texts, pairs, rounds, timer: property_rows(charlore, texts, rounds, compare, row),
+    "search": lambda charlore, texts, pairs, rounds, timer: search_rows(charlore, rounds, compare, row),
+    "peers": lambda charlore, texts, pairs, rounds, timer: peer_rows(charlore, texts, rounds),
+}
+
+
+def timed_rows(charlore, texts, pairs, rounds, timer, groups=tuple(ROW_GROUPS)):
+    """The timed rows of the given groups, in one pass."""
+    rows = []
+    for group in groups:
+        rows += ROW_GROUPS[group](charlore, texts, pairs, rounds, timer)
     return rows
 
 
@@ -244,6 +254,8 @@ def main():
     parser.add_argument("--data-dir", required=True)
     parser.add_argument("--rounds", type=int, default=5, help="rounds of every row in each pass")
     parser.add_argument("--passes", type=int, default=3, help="passes over all rows; each side's fastest batch counts")
+    parser.add_argument("--only", nargs="+", choices=ROW_GROUPS, default=tuple(ROW_GROUPS),
+                        help="time these groups of rows alone (all of them by default)")
     options = parser.parse_args()
     if options.module_dir:
         sys.path.insert(0, options.module_dir)
@@ -258,7 +270,7 @@ def main():
         # The rows of the last pass hold the fastest batch of every pass (measure.Passes).
         for _ in range(options.passes):
             start_pass()
-            rows = timed_rows(charlore, texts, pairs, options.rounds, timer)
+            rows = timed_rows(charlore, texts, pairs, options.rounds, timer, options.only)
     finally:
         if timer:
             timer.close()
