@@ -103,6 +103,6 @@ def same_result_line_rows(charlore, iterator, texts, rounds, compare, row):
         same = charlore.line_breaks(text) == icu_line_pairs(iterator, text)
         ours_ns, theirs_ns = compare(lambda: charlore.line_breaks(text), lambda: icu_line_pairs(iterator, text),
                                      len(text), rounds)
-        rows.append(row("segmentation", f"line_breaks {corpus} (ICU making the same pairs)", ours_ns, theirs_ns,
+        rows.append(row("segmentation", f"line_breaks {corpus} (ICU pairs)", ours_ns, theirs_ns,
                         GOAL_SEGMENTATION, length=len(text), same_result=same))
     return rows
