@@ -55,7 +55,9 @@ void scan(Algorithm algorithm, Text<Unit> text, Boundary &&boundary) {
         for (size_t start = 0; start < text.length;) boundary(start = sentence_end(text, start));
         break;
     case Algorithm::Lines:
-        LineBreaker<Unit>(text).run([&](size_t offset, bool) { boundary(offset); });
+        LineBreaker<Unit>(text).run([&](const uint64_t *entries, size_t count) {
+            for (size_t k = 0; k < count; ++k) boundary(entries[k] >> 1);
+        });
         break;
     }
 }

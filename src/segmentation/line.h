@@ -69,56 +69,77 @@ constexpr uint64_t PLAIN_CLASSES = class_bit(LB_AL) | class_bit(LB_HL) | class_b
                                    class_bit(LB_JT) | class_bit(LB_SP) | class_bit(LB_GL);
 constexpr bool is_plain(unsigned c) { return (PLAIN_CLASSES >> c) & 1; }
 
-// For each plain class, the plain classes after it with no break: letters and numbers
-// hold together, Hangul jamo join into syllables, glue holds to both sides (but a space
-// before it still breaks), and no break comes before a space.
+// Infix separators (full stop, comma, colon), exclamation and question marks, closing
+// punctuation (the ideographic comma and full stop among them) and the characters that
+// never start a line (small kana, iteration marks): no break comes before one that does
+// not follow a space, so after letters, numbers and the rest of the plain classes they
+// continue a run of them.
+constexpr uint64_t RUN_PUNCTUATION = class_bit(LB_IS) | class_bit(LB_EX) | class_bit(LB_CL) | class_bit(LB_NS);
+
+// A separator or closing punctuation after a number keeps the number going for the
+// rules after it (a percent sign after "5." or "(5)" holds to it). A run keeps no
+// number state of its own: after a number, or while one goes on where a run would
+// start, these end it.
+constexpr uint64_t NUMBER_PUNCTUATION = class_bit(LB_IS) | class_bit(LB_CL);
+
+// For each class, the classes after it that continue a run of plain units (see
+// plain_run); none for a class that ends or cannot start one. After a space only plain
+// classes do: a separator there looks at what follows it, and a break after a
+// zero-width space and spaces must stand before any of them.
+constexpr uint64_t run_after(unsigned l) {
+    if (l == LB_SP) return PLAIN_CLASSES;
+    if (l == LB_NU) return (PLAIN_CLASSES | RUN_PUNCTUATION) & ~NUMBER_PUNCTUATION;
+    if (is_plain(l) || ((RUN_PUNCTUATION >> l) & 1)) return PLAIN_CLASSES | RUN_PUNCTUATION;
+    return 0;
+}
+
+// For each class of a run, the classes after it with no break: letters and numbers hold
+// together, Hangul jamo join into syllables, glue holds to both sides (but a space before
+// it still breaks), no break comes before a space nor before punctuation that continues
+// the run, and a letter or number after a separator holds to it.
 constexpr uint64_t plain_no_break_after(unsigned l) {
     const uint64_t letters_numbers = class_bit(LB_AL) | class_bit(LB_HL) | class_bit(LB_NU);
-    if (l == LB_GL) return PLAIN_CLASSES;
+    if (l == LB_GL) return PLAIN_CLASSES | RUN_PUNCTUATION;
     uint64_t held = class_bit(LB_SP);
-    if (l != LB_SP) held |= class_bit(LB_GL);
-    if (l == LB_AL || l == LB_HL || l == LB_NU) held |= letters_numbers;
+    if (l != LB_SP) held |= class_bit(LB_GL) | RUN_PUNCTUATION;
+    if (l == LB_AL || l == LB_HL || l == LB_NU || l == LB_IS) held |= letters_numbers;
     if (l == LB_JL) held |= class_bit(LB_JL) | class_bit(LB_JV) | class_bit(LB_H2) | class_bit(LB_H3);
     if (l == LB_JV || l == LB_H2) held |= class_bit(LB_JV) | class_bit(LB_JT);
     if (l == LB_JT || l == LB_H3) held |= class_bit(LB_JT);
     return held;
 }
 
-// The combining marks below U+10000: inside a run of plain units a mark needs no more
-// than its bit, and in accented or pointed text most characters are marks.
-inline constexpr BmpSet bmp_marks{[](const BreakRecord &r) { return r.line == LB_CM; }};
-
-// Below U+0300 the marks are only controls: text stored a byte a character and
-// unaccented letters skip the bit.
-template <class Unit>
-constexpr bool is_bmp_mark(uint32_t cp) {
-    return sizeof(Unit) > 1 && cp >= 0x300 && cp < 0x10000 && bmp_marks(cp);
-}
-
-// The line class of each character below U+0100: text stored a byte a character reads
-// it with one load instead of the three of its break record.
-struct LatinLineClasses {
-    uint8_t classes[0x100] = {};
-    constexpr LatinLineClasses() {
-        for (uint32_t cp = 0; cp < 0x100; ++cp) classes[cp] = break_record(cp).line;
+// The line class of every character below U+10000, a byte each: the scan over a run of
+// plain units reads one byte a character instead of the three loads of its break record.
+struct BmpLineClasses {
+    uint8_t classes[0x10000] = {};
+    constexpr BmpLineClasses() {
+        for (uint32_t cp = 0; cp < 0x10000; ++cp) classes[cp] = break_record(cp).line;
     }
 };
-inline constexpr LatinLineClasses latin_line_classes;
+inline constexpr BmpLineClasses bmp_line_classes;
 
 template <class Unit>
 unsigned line_class(uint32_t cp) {
-    if constexpr (sizeof(Unit) == 1) return latin_line_classes.classes[cp];
-    return break_record(cp).line;
+    if constexpr (sizeof(Unit) < 4) return bmp_line_classes.classes[cp];
+    return cp < 0x10000 ? bmp_line_classes.classes[cp] : break_record(cp).line;
 }
 
 struct PlainPairs {
+    uint64_t run_after[LINE_CLASSES] = {};
     uint64_t no_break_after[LINE_CLASSES] = {};
     constexpr PlainPairs() {
-        for (unsigned l = 0; l < LINE_CLASSES; ++l)
-            if (is_plain(l)) no_break_after[l] = plain_no_break_after(l);
+        for (unsigned l = 0; l < LINE_CLASSES; ++l) {
+            run_after[l] = segmentation::run_after(l);
+            if (run_after[l] != 0) no_break_after[l] = plain_no_break_after(l);
+        }
     }
 };
 inline constexpr PlainPairs plain_pairs;
+
+// The opportunities of a text go out in batches: entries offset * 2 + mandatory, handed
+// to flush(entries, count) whenever LINE_BATCH of them are ready and at the end.
+constexpr size_t LINE_BATCH = 256;
 
 // The left context of a position and the rules that decide it; one pass over the text.
 template <class Unit>
@@ -126,17 +147,18 @@ class LineBreaker {
 public:
     explicit LineBreaker(Text<Unit> text) : text_(text) {}
 
-    // Calls emit(offset, mandatory) for every opportunity in increasing order, the end
-    // of a non-empty text last.
-    template <class Emit>
-    void run(Emit &&emit) {
+    // Hands every opportunity in increasing order to flush (see LINE_BATCH), the end of a
+    // non-empty text last.
+    template <class Flush>
+    void run(Flush &&flush) {
         if (text_.length == 0) return;
         for (size_t i = 0; i < text_.length; ++i) {
             const uint32_t cp = text_[i];
             const BreakRecord &record = break_record(cp);
             const unsigned raw = record.line;
-            if (is_plain(raw) && is_plain(left_.cls) && raw_left_ != LB_ZWJ) {
-                i = plain_run(i, emit) - 1;
+            if (((plain_pairs.run_after[left_.cls] >> raw) & 1) && raw_left_ != LB_ZWJ &&
+                !(number_ && ((NUMBER_PUNCTUATION >> raw) & 1))) {
+                i = plain_run(i, flush) - 1;
                 continue;
             }
             const bool attaches = is_attached(raw) && left_.cls != LB_XX && left_.cls != LB_SP &&
@@ -151,13 +173,14 @@ public:
             const LineUnit unit = unit_of(cp, record);
             if (i > 0) {
                 const int decision = explicit_rules(raw);  // 2 mandatory, 1 break, 0 no break, -1 undecided
-                if (decision == 2) emit(i, true);
-                else if (decision == 1 || (decision < 0 && pair_rules(i, unit))) emit(i, false);
+                if (decision == 2) add(i, true, flush);
+                else if (decision == 1 || (decision < 0 && pair_rules(i, unit))) add(i, false, flush);
             }
             raw_left_ = raw;
             start_unit(unit);
         }
-        emit(text_.length, true);
+        add(text_.length, true, flush);
+        if (count_ > 0) flush(static_cast<const uint64_t *>(batch_), count_);
     }
 
 private:
@@ -287,13 +310,23 @@ private:
         left_ = unit;
     }
 
-    // Reads the plain units from i on, left of which stands a plain unit with no joiner
-    // after it, with the marks that attach to them (a joiner ends the run); returns
-    // where the run ends. The loop keeps only the left class and where the last units
-    // stand, and builds the rules' context once at the end: it runs over most of a text.
-    template <class Emit>
-    size_t plain_run(size_t start, Emit &emit) {
-        constexpr uint64_t run_classes = PLAIN_CLASSES | class_bit(LB_CM);
+    template <class Flush>
+    void add(size_t offset, bool mandatory, Flush &flush) {
+        batch_[count_++] = offset * 2 + mandatory;
+        if (count_ == LINE_BATCH) {
+            flush(static_cast<const uint64_t *>(batch_), count_);
+            count_ = 0;
+        }
+    }
+
+    // Reads the units of a run from i on (plain units and the punctuation that continues
+    // them, see run_after), left of which stands a unit that the character at i
+    // continues, with no joiner after it, and the marks that attach to them (a joiner
+    // ends the run); returns where the run ends. The loop keeps only the left class and
+    // where the last units stand, and builds the rules' context once at the end: it runs
+    // over most of a text.
+    template <class Flush>
+    size_t plain_run(size_t start, Flush &flush) {
         unsigned left = left_.cls;
         // After spaces, an opening punctuation or quotation before them still holds.
         bool spaces_hold = before_spaces_.cls == LB_OP || open_quote_;
@@ -301,23 +334,43 @@ private:
         // for none inside the run.
         size_t last = SIZE_MAX, before_last = SIZE_MAX, solid = SIZE_MAX;
         size_t i = start;
-        // A copy that the stores of emit cannot touch: the loop keeps it in registers.
+        // Copies that the batch's stores cannot touch: the loop keeps them in registers.
         const Text<Unit> text = text_;
+        size_t count = count_;
         for (; i < text.length; ++i) {
-            const uint32_t cp = text[i];
-            if (is_bmp_mark<Unit>(cp)) {
-                if (left == LB_SP) break;
-                while (i + 1 < text.length && is_bmp_mark<Unit>(text[i + 1])) ++i;
-                continue;
-            }
-            const unsigned raw = line_class<Unit>(cp);
-            if (!((run_classes >> raw) & 1)) break;
+            const unsigned raw = line_class<Unit>(text[i]);
             if (raw == LB_CM) {
                 if (left == LB_SP) break;  // a mark after a space starts a unit of its own
+                // Marks attach to the unit before them, and glue among them (combining
+                // double marks) holds to both sides and takes the marks after it: a long
+                // run of both is read without a branch on which of the two comes next.
+                constexpr uint64_t marks_glue = class_bit(LB_CM) | class_bit(LB_GL);
+                size_t glue = 0;  // where the last glue character stands, 0 for none
+                for (; i + 1 < text.length; ++i) {
+                    const unsigned next = line_class<Unit>(text[i + 1]);
+                    if (!((marks_glue >> next) & 1)) break;
+                    glue = next == LB_GL ? i + 1 : glue;
+                }
+                if (glue != 0) {
+                    // The last glue character is now the unit left of the position. No
+                    // rule looks past glue at the unit before it, so the one before the
+                    // marks stands for it.
+                    before_last = last;
+                    last = solid = glue;
+                    left = LB_GL;
+                    spaces_hold = false;
+                }
                 continue;
             }
+            if (!((plain_pairs.run_after[left] >> raw) & 1)) break;
             const bool held = ((plain_pairs.no_break_after[left] >> raw) & 1) || (spaces_hold && left == LB_SP);
-            if (!held) emit(i, false);
+            if (!held) {
+                batch_[count++] = i * 2;
+                if (count == LINE_BATCH) {
+                    flush(static_cast<const uint64_t *>(batch_), count);
+                    count = 0;
+                }
+            }
             if (raw != LB_SP) {
                 spaces_hold = false;
                 solid = i;
@@ -326,6 +379,7 @@ private:
             last = i;
             left = raw;
         }
+        count_ = count;
         // What start_unit leaves after plain units: no hyphen, quotation, indicator or
         // number punctuation to carry on.
         hyphen_after_break_ = false;
@@ -358,6 +412,8 @@ private:
     bool number_ = false, number_closed_ = false;  // left ends NU (SY|IS)*, or NU (SY|IS)* (CL|CP)
     bool odd_indicators_ = false;
     unsigned raw_left_ = LB_XX;     // the class of the character just before the position
+    size_t count_ = 0;              // entries in batch_
+    uint64_t batch_[LINE_BATCH];    // offset * 2 + mandatory
 };
 
 }  // namespace charlore::segmentation

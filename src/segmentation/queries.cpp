@@ -148,9 +148,9 @@ PyObject *query_sentences(PyObject *, PyObject *argument) {
     });
 }
 
-// Builds the list of (offset, mandatory) pairs of line_breaks. The breaker hands the
-// opportunities to a batch on the stack, and the pairs of a full batch are made in a
-// loop of their own, out of the scan's: each loop stays small.
+// Builds the list of (offset, mandatory) pairs of line_breaks from the breaker's batches:
+// the pairs of a batch are made in a loop of their own, out of the scan's, so that each
+// loop stays small.
 class PairList {
 public:
     PairList() : list_(PyList_New(0)) {
@@ -163,28 +163,12 @@ public:
     PairList &operator=(const PairList &) = delete;
     ~PairList() { Py_XDECREF(list_); }
 
-    // Takes the next opportunity (LineBreaker's emit).
-    void operator()(size_t offset, bool mandatory) {
-        batch_[count_++] = offset * 2 + mandatory;
-        if (count_ == BATCH) flush();
-    }
-
-    // The list (nullptr with an exception set if making it failed).
-    PyObject *finish() {
-        flush();
-        if (list_ != nullptr) PyObject_GC_Track(list_);
-        return std::exchange(list_, nullptr);
-    }
-
-private:
-    static constexpr size_t BATCH = 256;
-
-    // Out of line: the scan's loop, where operator() is inlined, stays small.
-    [[gnu::noinline]] void flush() {
-        const size_t count = std::exchange(count_, 0);
+    // Takes a batch of entries offset * 2 + mandatory (LineBreaker's flush). Out of line:
+    // the scan's loop, which calls it, stays small.
+    [[gnu::noinline]] void operator()(const uint64_t *entries, size_t count) {
         if (list_ == nullptr) return;  // an earlier batch failed: the scan only runs out
         for (size_t k = 0; k < count; ++k) {
-            PyObject *pair = make_pair(batch_[k]);
+            PyObject *pair = make_pair(entries[k]);
             if (pair == nullptr || PyList_Append(list_, pair) < 0) {
                 Py_XDECREF(pair);
                 Py_CLEAR(list_);
@@ -194,6 +178,13 @@ private:
         }
     }
 
+    // The list (nullptr with an exception set if making it failed).
+    PyObject *finish() {
+        if (list_ != nullptr) PyObject_GC_Track(list_);
+        return std::exchange(list_, nullptr);
+    }
+
+private:
     static PyObject *make_pair(uint64_t entry) {
         const auto offset = static_cast<Py_ssize_t>(entry >> 1);
         // PyLong_FromLong is the quicker of the two where long is as wide.
@@ -212,8 +203,6 @@ private:
     }
 
     PyObject *list_;
-    uint64_t batch_[BATCH];  // offset * 2 + mandatory
-    size_t count_ = 0;
 };
 
 PyObject *query_line_breaks(PyObject *, PyObject *argument) {

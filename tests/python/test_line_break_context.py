@@ -42,6 +42,16 @@ CASES = [
     ("x\u00a0-b", []),                  # a hyphen after glue holds the next letter
     ("x\u00a0\u00ab y", []),           # ...and an opening quotation mark the spaces after it
     ("1\u00a0)%", [3]),                # glue ends a number: no suffix held after the parenthesis
+    ("xx\u0301\u00a0-b", []),         # ...also glue after a mark
+    ("xx\u0301\u00a0\u65e5", []),     # glue after a mark holds an ideograph
+    ("ab, cd", [4]),                    # separators inside running text
+    ("\u65e5\u672c\u3001\u8a9e", [1, 3]),  # a break after an ideographic comma
+    ("\u65e5\u672c\u3002 \u3041", [1]),  # closing punctuation holds small kana across spaces
+    ("a1.%", []),                       # a number's separators and closing punctuation keep its suffix
+    ("a1}%", []),
+    ("1.,%", []),
+    ("1.}%", []),
+    ("1.5%", []),
 ]
 
 
