@@ -14,16 +14,21 @@ namespace {
 constexpr Py_ssize_t SEGMENT_JOIN_GAP = 6;  // passing stretches up to this long join their segments
 constexpr int SEGMENT_JOINS_TO_REST = 8;   // joins in a row after which the rest is one segment
 
-// The segment of a starter s and the mark m after it, the most common one in decomposed
-// text, composed into d without the general steps: neither decomposes, so the segment is
-// already decomposed and in order, and the pair composes or stays. Returns 1 when done,
-// 0 where the segment is not of that kind, -1 when memory runs out or the composite does
-// not fit a 16-bit unit (d.too_wide set).
+// Whether m, with derived information `mark`, can be the mark of the segments that
+// compose_pair takes: it has a class other than 0 and does not decompose. The one test
+// made for every failing segment, so that the others (a character that decomposes, a
+// conjoining jamo) go on to the general steps after one lookup.
+inline bool may_end_pair(uint16_t mark) { return (mark & INFO_COMBINING) != 0 && !(mark & INFO_DECOMPOSES); }
+
+// The segment of a starter s and the mark m after it (see may_end_pair; its information
+// is `mark`), the most common one in decomposed text, composed into d without the general
+// steps: neither decomposes, so the segment is already decomposed and in order, and the
+// pair composes or stays. Returns 1 when done, 0 where the starter is not of that kind,
+// -1 when memory runs out or the composite does not fit a 16-bit unit (d.too_wide set).
 template <typename Unit>
-int compose_pair(uint32_t s, uint32_t m, Decomposition<Unit> &d) {
-    const uint16_t starter = info_of(s), mark = info_of(m);
-    if (((starter | mark) & INFO_DECOMPOSES) || (starter & INFO_COMBINING) != 0 || (mark & INFO_COMBINING) == 0)
-        return 0;
+int compose_pair(uint32_t s, uint32_t m, uint16_t mark, Decomposition<Unit> &d) {
+    const uint16_t starter = info_of(s);
+    if (starter & (INFO_DECOMPOSES | INFO_COMBINING)) return 0;
     const uint32_t composite =
         (starter & INFO_FIRST) && (mark & INFO_LAST) ? composite_of(first_index(s), last_index(m)) : 0;
     if (!d.make_room(2)) return -1;
@@ -66,8 +71,9 @@ bool normalize_run(const Char *text, Py_ssize_t n, bool composed, bool compatibi
     while (failure < n) {
         // The stretch that passed, up to the start of the failing segment.
         if (!d.copy(text + copied, boundary - copied)) return false;
-        if (failure == boundary + 1 && (failure + 1 == n || starts_segment(text[failure + 1], form, fails))) {
-            if (const int kept = compose_pair(text[boundary], text[failure], d); kept != 0) {
+        if (const uint16_t mark = failure == boundary + 1 ? info_of(text[failure]) : 0;
+            may_end_pair(mark) && (failure + 1 == n || starts_segment(text[failure + 1], form, fails))) {
+            if (const int kept = compose_pair(text[boundary], text[failure], mark, d); kept != 0) {
                 if (kept < 0) return false;
                 copied = failure + 1;
                 failure = first_failure(text, copied, n, form, fails, boundary);

@@ -113,12 +113,13 @@ CHARLORE_HOT_INLINE Py_ssize_t passing_prefix(const Char *text, int form, uint16
 // compose with what comes before), the starter is the first character of no composite,
 // and neither decomposes, so nothing moves between them. A character the check answers
 // No for fails wherever it stands. The cheap tests come first; the starter's is the one
-// that fails where letters take accents.
-inline bool maybe_stays_after(uint32_t starter, uint32_t c, int form, uint16_t fails) {
+// that fails where letters take accents, so c's own information is read only after it,
+// into `info`, for the caller to go on with.
+CHARLORE_HOT_INLINE bool maybe_stays_after(uint32_t starter, uint32_t c, int form, uint16_t fails, uint16_t &info) {
     // Conjoining jamo compose by arithmetic: no leading consonant is marked as a first.
     if (c - V_BASE < T_BASE + T_COUNT - V_BASE) return false;
     if (info_of(starter) & (INFO_FIRST | INFO_DECOMPOSES)) return false;
-    const uint16_t info = info_of(c);
+    info = info_of(c);
     if (!(info & fails) || (info & (INFO_FIRST | INFO_DECOMPOSES))) return false;
     return ((lookup_property_record(c).quick_check >> (2 * form)) & 3) == 1;
 }
@@ -193,10 +194,11 @@ Py_ssize_t first_failure(const Char *text, Py_ssize_t i, Py_ssize_t n, int form,
         i = scan_to_stop(text, i, n, form, fails, boundary, last_class);
         // Only right after a segment start, where the scan left the boundary; it also
         // leaves it at `first`, where a mark may stand.
-        if (i == n || i == first || boundary != i - 1 || !maybe_stays_after(text[i - 1], text[i], form, fails) ||
+        uint16_t info;
+        if (i == n || i == first || boundary != i - 1 || !maybe_stays_after(text[i - 1], text[i], form, fails, info) ||
             (i - 1 == first && !starts_segment(text[first], form, fails)))
             return i;
-        last_class = info_of(text[i]) & INFO_COMBINING;
+        last_class = info & INFO_COMBINING;
         ++i;
     }
 }
