@@ -39,7 +39,9 @@ PyObject *with_text(PyObject *argument, const char *format, F &&f) {
 // Pieces of one call that repeat (a character, a syllable, a word) share one str object:
 // a str never changes, and creating it is most of the cost of a short piece. A slot
 // holds a borrowed reference: the result list keeps each of those pieces alive.
-template <class Unit>
+// `Long`: whether the pieces often run to more than a few characters (words and sentences,
+// not clusters).
+template <class Unit, bool Long>
 class PieceCache {
 public:
     // Slots for a text of `length` code points: no more than it could fill, so that a
@@ -53,7 +55,7 @@ public:
     // where the slot of its contents still holds one.
     PyObject *piece(PyObject *s, Text<Unit> text, size_t start, size_t end) {
         const size_t length = end - start;
-        if (length > LONGEST || end > UINT32_MAX) return substring(s, text, start, end);
+        if (length > LONGEST || end > UINT32_MAX) return substring(s, start, end);
         const Unit *units = text.units + start;
         // One multiplication spreads the code points of one-character pieces, the most
         // common ones; for longer pieces the length and three units spread them well
@@ -66,14 +68,14 @@ public:
         }
         Slot &first = slots_[hash >> shift_];
         if (holds(first, text, units, length)) return Py_NewRef(first.piece);
-        if (length > LONGEST_TWO_SLOTS || first.piece == nullptr) return keep(s, text, start, end, first);
+        if (length > LONGEST_TWO_SLOTS || first.piece == nullptr) return keep(s, start, end, first);
         // A short piece has a second slot by a second hash: frequent short pieces whose
         // first slots meet mostly find one of the two free instead of pushing each other
         // out. A slot once filled is never emptied, so a piece whose first slot is empty
         // cannot be in its second.
         Slot &second = slots_[((hash ^ (hash >> 15)) * 0x85EBCA6Bu) >> shift_];
         if (holds(second, text, units, length)) return Py_NewRef(second.piece);
-        return keep(s, text, start, end, second.piece == nullptr ? second : first);
+        return keep(s, start, end, second.piece == nullptr ? second : first);
     }
 
 private:
@@ -85,26 +87,24 @@ private:
     static constexpr size_t LONGEST = 24;     // longer pieces seldom repeat
     static constexpr size_t LONGEST_TWO_SLOTS = 4;  // pieces up to this long have a second slot
 
-    // One-character pieces, the most common ones, are one comparison.
     static bool holds(const Slot &slot, Text<Unit> text, const Unit *units, size_t length) {
-        if (slot.piece == nullptr || slot.length != length || text.units[slot.start] != units[0]) return false;
-        return length == 1 || same_units(text.units + slot.start, units, length);
+        return slot.piece != nullptr && slot.length == length && same_units(text.units + slot.start, units, length);
     }
 
-    // A new str of text[start, end), kept in `slot`. Out of line, as substring: the
-    // loop of a text whose pieces repeat stays small.
-    [[gnu::noinline]] static PyObject *keep(PyObject *s, Text<Unit> text, size_t start, size_t end, Slot &slot) {
-        PyObject *piece = substring(s, text, start, end);
+    // A new str of text[start, end), kept in `slot`.
+    static PyObject *keep(PyObject *s, size_t start, size_t end, Slot &slot) {
+        PyObject *piece = substring(s, start, end);
         if (piece != nullptr) slot = Slot{piece, static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
         return piece;
     }
 
-    // Pieces are short: a loop beats a call of memcmp. Pieces of 8 bytes or more are
-    // compared 8 bytes at a time, the last 8 overlapping the ones before: a sentence of 20
-    // characters is a few comparisons instead of 20.
+    // Pieces are short: a loop beats a call of memcmp. Where they run longer, pieces of 16
+    // bytes or more are compared 8 bytes at a time, the last 8 overlapping the ones before:
+    // a sentence of 20 characters is a few comparisons instead of 20. Clusters, one or two
+    // characters, keep the plain loop: the test of the length alone cost them 5 %.
     static bool same_units(const Unit *a, const Unit *b, size_t length) {
         const size_t bytes = length * sizeof(Unit);
-        if (bytes < 8) {
+        if (!Long || bytes < 16) {
             for (size_t k = 0; k < length; ++k)
                 if (a[k] != b[k]) return false;
             return true;
@@ -122,18 +122,23 @@ private:
         return word;
     }
 
-    // A new str of text[start, end). Where its first or last unit needs the text's own
-    // width (above U+00FF in text stored 2 bytes a character, above U+FFFF in text stored
-    // 4), so does the piece: its units are copied into a str of that width without the
-    // search for its largest character that the interpreter's slicing makes.
-    [[gnu::noinline]] static PyObject *substring(PyObject *s, Text<Unit> text, size_t start, size_t end) {
+    // A new str of s[start, end) (s stored in units of Unit). Where its first or last unit
+    // needs the text's own width (above U+00FF in text stored 2 bytes a character, above
+    // U+FFFF in text stored 4), so does the piece: its units are copied into a str of that
+    // width without the search for its largest character that the interpreter's slicing
+    // makes. Out of line, and taking no more than the interpreter's slicing does: the
+    // loops that call it keep their registers for the scan (passing the text as well
+    // cost the cluster loop 8 % on accented text).
+    [[gnu::noinline]] static PyObject *substring(PyObject *s, size_t start, size_t end) {
         if constexpr (sizeof(Unit) > 1) {
-            constexpr uint32_t narrower = sizeof(Unit) == 2 ? 0xFF : 0xFFFF;
+            constexpr Unit narrower = sizeof(Unit) == 2 ? 0xFF : 0xFFFF;
             constexpr Py_UCS4 widest = sizeof(Unit) == 2 ? 0xFFFF : 0x10FFFF;
+            const Unit *units = static_cast<const Unit *>(PyUnicode_DATA(s));
             const size_t length = end - start;
-            if (length < text.length && std::max(text[start], text[end - 1]) > narrower) {
+            if (length < static_cast<size_t>(PyUnicode_GET_LENGTH(s)) &&
+                std::max(units[start], units[end - 1]) > narrower) {
                 PyObject *piece = PyUnicode_New(static_cast<Py_ssize_t>(length), widest);
-                if (piece != nullptr) std::memcpy(PyUnicode_DATA(piece), text.units + start, length * sizeof(Unit));
+                if (piece != nullptr) std::memcpy(PyUnicode_DATA(piece), units + start, length * sizeof(Unit));
                 return piece;
             }
         }
@@ -146,11 +151,11 @@ private:
 
 // The pieces of s between consecutive boundaries; next(start) gives the end of the piece
 // that begins at start.
-template <class Unit, class Next>
+template <bool Long, class Unit, class Next>
 PyObject *pieces(PyObject *s, Text<Unit> text, Next next) {
     PyObject *list = PyList_New(0);
     if (list == nullptr) return nullptr;
-    PieceCache<Unit> cache(text.length);
+    PieceCache<Unit, Long> cache(text.length);
     for (size_t start = 0; start < text.length;) {
         const size_t end = next(start);
         PyObject *piece = cache.piece(s, text, start, end);
@@ -167,19 +172,19 @@ PyObject *pieces(PyObject *s, Text<Unit> text, Next next) {
 
 PyObject *query_graphemes(PyObject *, PyObject *argument) {
     return with_text(argument, "U:graphemes", [](PyObject *s, auto text) {
-        return pieces(s, text, GraphemeScan(text));
+        return pieces<false>(s, text, GraphemeScan(text));
     });
 }
 
 PyObject *query_words(PyObject *, PyObject *argument) {
     return with_text(argument, "U:words", [](PyObject *s, auto text) {
-        return pieces(s, text, [text](size_t start) { return word_end(text, start); });
+        return pieces<true>(s, text, [text](size_t start) { return word_end(text, start); });
     });
 }
 
 PyObject *query_sentences(PyObject *, PyObject *argument) {
     return with_text(argument, "U:sentences", [](PyObject *s, auto text) {
-        return pieces(s, text, [text](size_t start) { return sentence_end(text, start); });
+        return pieces<true>(s, text, [text](size_t start) { return sentence_end(text, start); });
     });
 }
 
