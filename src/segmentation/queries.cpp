@@ -84,7 +84,9 @@ private:
         uint32_t start, length;
     };
     static constexpr unsigned MAX_BITS = 10;  // 1024 slots, 16 KiB on the stack
-    static constexpr size_t LONGEST = 24;     // longer pieces seldom repeat
+    // Longer pieces seldom repeat: words and sentences of more than 24 characters, clusters
+    // of more than 12 (the longest emoji sequences recur; runs of stacked marks do not).
+    static constexpr size_t LONGEST = Long ? 24 : 12;
     static constexpr size_t LONGEST_TWO_SLOTS = 4;  // pieces up to this long have a second slot
 
     static bool holds(const Slot &slot, Text<Unit> text, const Unit *units, size_t length) {
