@@ -135,6 +135,20 @@ constexpr bool is_bmp_extender(uint32_t cp) {
     return sizeof(Unit) > 1 && cp >= FIRST_JOINING && cp < 0x10000 && bmp_extenders(cp);
 }
 
+// is_bmp_extender inside a run of marks, where nearly every character is one: in text
+// stored 2 bytes a character the bit alone answers (none is set below U+0300), without
+// the range checks that spare unaccented letters the lookup.
+template <class Unit>
+constexpr bool continues_extenders(uint32_t cp) {
+    if constexpr (sizeof(Unit) == 2) return bmp_extenders(cp);
+    return is_bmp_extender<Unit>(cp);
+}
+static_assert([] {
+    for (uint32_t cp = 0; cp < FIRST_JOINING; ++cp)
+        if (bmp_extenders(cp)) return false;
+    return true;
+}());
+
 constexpr bool is_control_class(unsigned c) { return c == GB_CR || c == GB_LF || c == GB_Control; }
 
 // The characters below U+10000 between two of which a boundary always stands, whatever
@@ -176,7 +190,7 @@ size_t grapheme_end(Text<Unit> text, size_t start, const BreakRecord *first, con
     for (size_t i = start + 1; i < text.length; ++i) {
         const uint32_t cp = text[i];
         if (is_bmp_extender<Unit>(cp) && !is_control_class(left->grapheme)) {
-            while (i + 1 < text.length && is_bmp_extender<Unit>(text[i + 1])) ++i;
+            while (i + 1 < text.length && continues_extenders<Unit>(text[i + 1])) ++i;
             left = &EXTENDER_RECORD;
             continue;
         }

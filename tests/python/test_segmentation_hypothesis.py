@@ -6,7 +6,7 @@ import functools
 import itertools
 
 import pytest
-from hypothesis import given, settings, strategies as st
+from hypothesis import example, given, settings, strategies as st
 
 import charlore
 
@@ -40,9 +40,16 @@ def boundaries(pieces):
 @pytest.mark.parametrize("segment", SEGMENTERS, ids=lambda f: f.__name__)
 @repeatable
 @given(text=segmentation_text())
+# Pieces narrower than their text, or as wide as it at one end only or in the middle only.
+@example(text="\u00e9 \u0100\u0301. \u00e9\u0100\u00e9. \u00e9")
+@example(text="\u00e9 \U0001f600. \u0100 \u00e9\U0001f600\u00e9 \u0100\u0301")
 def test_pieces_join_and_keep_cr_lf(segment, text):
     pieces = segment(text)
     assert "".join(pieces) == text
+    # Each piece equals the text's own slice, stored as narrow as its characters allow (a
+    # str stored wider than it needs compares unequal).
+    offsets = [0, *itertools.accumulate(len(p) for p in pieces)]
+    assert pieces == [text[a:b] for a, b in zip(offsets, offsets[1:])]
     assert all(pieces)
     cuts = boundaries(pieces)
     assert not any(text[i - 1:i + 1] == "\r\n" for i in cuts if 0 < i < len(text))
