@@ -8,7 +8,7 @@ the module's size and import time. Writes the rows as JSON and, for the C++ benc
 and the name list as files. A query that charlore does not offer yet gives "n/a" rows.
 
 Usage: python_bench.py [--module-dir DIR] [--icu4c-timer PROGRAM] --out FILE.json --data-dir DIR [--rounds N]
-       [--passes N] [--only GROUP...]
+       [--passes N] [--settling-passes N] [--only GROUP...]
 """
 import argparse
 import collections
@@ -17,12 +17,13 @@ import json
 import os
 import subprocess
 import sys
+import time
 
 import icu
 
 import corpora
 from icu4c import open_timer
-from measure import compare, compare_sides, peer, python_side, row, start_pass
+from measure import compare, compare_sides, peer, python_side, row, start_pass, unsettled_calls
 from peer_rows import peer_rows
 from property_rows import property_rows
 from search_rows import search_rows
@@ -254,6 +255,10 @@ def main():
     parser.add_argument("--data-dir", required=True)
     parser.add_argument("--rounds", type=int, default=5, help="rounds of every row in each pass")
     parser.add_argument("--passes", type=int, default=3, help="passes over all rows; each side's fastest batch counts")
+    parser.add_argument("--settling-passes", type=int, default=3,
+                        help="most passes after those that time only the cases not settled yet")
+    parser.add_argument("--settling-seconds", type=float, default=90,
+                        help="no settling pass times a case after this many seconds of settling")
     parser.add_argument("--only", nargs="+", choices=ROW_GROUPS, default=tuple(ROW_GROUPS),
                         help="time these groups of rows alone (all of them by default)")
     options = parser.parse_args()
@@ -268,14 +273,28 @@ def main():
     timer = open_timer(options.icu4c_timer, options.data_dir)
     try:
         # The rows of the last pass hold the fastest batch of every pass (measure.Passes).
+        pass_seconds = []
         for _ in range(options.passes):
+            start = time.monotonic()
             start_pass()
             rows = timed_rows(charlore, texts, pairs, options.rounds, timer, options.only)
+            pass_seconds.append(time.monotonic() - start)
+        unsettled = [unsettled_calls()]
+        deadline = time.monotonic() + options.settling_seconds
+        while unsettled[-1] and len(unsettled) <= options.settling_passes and time.monotonic() < deadline:
+            start = time.monotonic()
+            start_pass(settling=True, deadline=deadline)
+            rows = timed_rows(charlore, texts, pairs, options.rounds, timer, options.only)
+            pass_seconds.append(time.monotonic() - start)
+            unsettled.append(unsettled_calls())
     finally:
         if timer:
             timer.close()
     rows += size_rows(charlore, options.module_dir)
+    # unsettled: the cases not settled after the passes and after each settling pass;
+    # pass_seconds: the wall-clock time of every pass, the settling ones last.
     context = dict(level="python", icu_version=icu.ICU_VERSION, rounds=options.rounds, passes=options.passes,
+                   unsettled=unsettled, pass_seconds=[round(seconds, 1) for seconds in pass_seconds],
                    cpus=sorted(os.sched_getaffinity(0)), module=charlore.__file__, python=sys.version.split()[0])
     with open(options.out, "w") as out:
         json.dump(dict(context, rows=rows), out, indent=1)
