@@ -115,16 +115,23 @@ def name_rows(charlore, pairs, rounds):
     result let go at once. Keeping ~170 000 new strings alive mostly times the memory
     system (fresh arenas, page faults) for both libraries alike; those rows are shown
     too, without a goal."""
-    characters = [character for character, _ in pairs]
-    encoded = [name.encode("ascii") for _, name in pairs]
     has_name = bool(pairs)
     has_lookup = has_name and offered(charlore.lookup, "SPACE")
+    code_points = [ord(character) for character, _ in pairs]
+    encoded = [name.encode("ascii") for _, name in pairs]
     if not pairs:
         # Without charlore's names there is no shared list: time ICU alone over its own names.
-        characters = [chr(cp) for cp in candidate_code_points() if icu.Char.charName(cp)]
-        encoded = [icu.Char.charName(character).encode("ascii") for character in characters]
-    # Each call covers every name, so fewer rounds suffice.
-    rounds = max(3, rounds // 3)
+        code_points = [cp for cp in candidate_code_points() if icu.Char.charName(cp)]
+        encoded = [icu.Char.charName(cp).encode("ascii") for cp in code_points]
+    # The characters are made afresh, one after the other, so that they lie side by side
+    # in memory. Those of `pairs` were made between the names, one every few hundred
+    # bytes: reading them cost the loop 9 to 16 ns a character (against 6 side by side),
+    # as much as a sixth of charlore's call, and it moved with the memory system's state,
+    # the same for both sides, so it moved the ratio from run to run.
+    characters = [chr(cp) for cp in code_points]
+    # A name call over every name takes 5 to 20 ms, so a round costs little; ICU's lookup
+    # takes seconds, so its rows make do with fewer.
+    lookup_rounds = max(3, rounds // 3)
     rows = []
     for label, run, goal in (("", each_dropped, True), (", results kept", each_kept, False)):
         ours_ns, theirs_ns = compare(run(charlore.name, characters) if has_name else None,
@@ -132,7 +139,7 @@ def name_rows(charlore, pairs, rounds):
         rows.append(row("names", f"name{label} (all shared names)", ours_ns, theirs_ns,
                         GOAL_NAME if goal else None, length=len(characters)))
         ours_ns, theirs_ns = compare(run(charlore.lookup, encoded) if has_lookup else None,
-                                     run(icu.Char.charFromName, encoded), len(encoded), rounds)
+                                     run(icu.Char.charFromName, encoded), len(encoded), lookup_rounds)
         rows.append(row("names", f"lookup{label} (all shared names)", ours_ns, theirs_ns,
                         GOAL_LOOKUP if goal else None, length=len(encoded)))
     return rows
@@ -176,14 +183,18 @@ def query_rows(charlore, texts, rounds):
     return rows
 
 
-def import_seconds(module_dir, modules, runs=11):
-    """Least time of `import module` in a fresh interpreter for each of the modules, their
-    runs taken in turn so that a slow spell of the machine meets all alike."""
+def import_seconds(module_dir, modules, runs=21):
+    """Least CPU time of `import module` in a fresh interpreter for each of the modules,
+    their runs taken in turn so that a slow spell of the machine meets all alike. CPU time,
+    as for every other row: on a loaded machine the wall-clock time of importing ICU
+    (about 6 ms of work) took 5.8 ms in one set of runs and 9.7 in the next, its least
+    time never free of another process's turn on the processor, while its CPU time
+    stayed within 5.1 to 5.8 ms."""
     environment = dict(os.environ, PYTHONPATH=module_dir) if module_dir else None
     times = {module: [] for module in modules}
     for _ in range(runs):
         for module, record in times.items():
-            code = f"import time; t = time.perf_counter(); import {module}; print(time.perf_counter() - t)"
+            code = f"import time; t = time.process_time(); import {module}; print(time.process_time() - t)"
             record.append(float(subprocess.check_output([sys.executable, "-c", code], env=environment)))
     return [min(record) for record in times.values()]
 
