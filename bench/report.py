@@ -1,6 +1,9 @@
 """Joins the Python-level rows and the Google Benchmark output into one table and JSON.
 
-Usage: report.py --python FILE.json [--build FILE.json] [--cpp FILE.json] --out FILE.json
+Usage: report.py --python FILE.json [--build FILE.json] [--cpp FILE.json...] --out FILE.json
+
+Several --cpp files are the processes of one run of the C++ benchmark (scripts/bench
+runs its repetitions in three): each side's fastest repetition over all of them counts.
 """
 import argparse
 import json
@@ -20,9 +23,13 @@ SEGMENTATION_LABELS = {"same result": True, "results differ": False}
 def cpp_timings(cpp):
     """{case: {side: (least ns per item over the repetitions or None, counters)}} in the
     order the cases were registered (the run interleaves their repetitions at random). The
-    fastest repetition is the one least slowed by the rest of the machine."""
+    fastest repetition is the one least slowed by the rest of the machine. `cpp` is one
+    Google Benchmark file or a list of them (processes of one run): a case takes the place
+    it has in the first file that holds it, whatever a later file numbers it."""
     timings = {}
-    for benchmark in sorted(cpp["benchmarks"], key=lambda b: b.get("family_index", 0)):
+    files = cpp if isinstance(cpp, list) else [cpp]
+    benchmarks = [b for f in files for b in sorted(f["benchmarks"], key=lambda b: b.get("family_index", 0))]
+    for benchmark in benchmarks:
         if benchmark.get("run_type") == "aggregate":
             continue
         case, _, side = benchmark["run_name"].rpartition("/")
@@ -139,7 +146,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--python", required=True)
     parser.add_argument("--build")
-    parser.add_argument("--cpp")
+    parser.add_argument("--cpp", nargs="+")
     parser.add_argument("--out", required=True)
     options = parser.parse_args()
     with open(options.python) as f:
@@ -151,10 +158,13 @@ def main():
         with open(options.build) as f:
             context["build"] = json.load(f)
     if options.cpp:
-        with open(options.cpp) as f:
-            cpp = json.load(f)
+        cpp = []
+        for path in options.cpp:
+            with open(path) as f:
+                cpp.append(json.load(f))
         rows = rows + cpp_rows(cpp, python["rows"])
-        context["cpp_context"] = cpp.get("context", {})
+        context["cpp_context"] = cpp[0].get("context", {})
+        context["cpp_processes"] = len(cpp)
     print("times in ns per character (per name for names); ratio = charlore / the library before it; "
           "the fastest of repeated batches")
     if "module" in context:
