@@ -7,6 +7,8 @@
 //
 // Usage: charlore-bench --data DIR [Google Benchmark options]; DIR holds the files that
 // python_bench.py writes (corpora.txt with the corpus files, names.txt).
+//        charlore-bench --data DIR --count-instructions SELECTION, under callgrind: see
+// count_instructions.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 #include <benchmark/benchmark.h>
@@ -22,6 +24,13 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+// Client requests that let one process under callgrind count each case's loop apart
+// (count_instructions); without valgrind's header that mode is left out.
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define CHARLORE_BENCH_CALLGRIND 1
+#endif
 
 #include "allocator.h"
 #include "charlore.h"
@@ -257,6 +266,50 @@ void register_exported_functions(const std::vector<std::pair<std::string, CodePo
     });
 }
 
+// Under callgrind (bench/cpp_instruction_counts.py): each side of each exported-function
+// case whose name contains `selection` runs once to warm up (ICU loads its data on first
+// use) and once between a reset of the counters and a dump named after the case, so that
+// every dump holds one pass over the sequence and nothing else. Instruction counts do not
+// move with the machine's load nor with where the code happens to lie, so they tell a
+// change of the code from a change of its timing.
+int count_instructions(const std::vector<std::pair<std::string, CodePoints>> &sequences, const std::string &selection) {
+#ifdef CHARLORE_BENCH_CALLGRIND
+    if (!RUNNING_ON_VALGRIND) {
+        std::fprintf(stderr, "charlore-bench: --count-instructions runs under valgrind --tool=callgrind\n");
+        return 2;
+    }
+    // The timed loop around a function that returns its argument: what every case counts
+    // besides its function, so that the counts of the functions themselves can be told.
+    std::vector<FunctionPair> pairs = exported_function_pairs();
+    pairs.push_back(FunctionPair{"loop", true, [](uint32_t c) -> int64_t { return c; }, nullptr});
+    for (const FunctionPair &pair : pairs) {
+        for (const auto &[label, sequence] : sequences) {
+            for (const auto &[side, function] : {std::pair{"charlore", pair.charlore}, std::pair{"icu", pair.icu}}) {
+                if (!function) continue;
+                std::string name = std::string("cfunc/") + pair.name + "/" + label + "/" + side;
+                if (name.find(selection) == std::string::npos || (side == std::string("charlore") && !pair.present))
+                    continue;
+                for (int pass = 0; pass < 2; ++pass) {
+                    if (pass == 1) CALLGRIND_ZERO_STATS;
+                    uint64_t sum = 0;
+                    for (uint32_t cp : sequence) sum += static_cast<uint64_t>(function(cp));
+                    benchmark::DoNotOptimize(sum);
+                }
+                // Named: a temporary would be gone before the request reads it.
+                const std::string dump = name + " " + std::to_string(sequence.size());
+                CALLGRIND_DUMP_STATS_AT(dump.c_str());
+            }
+        }
+    }
+    return 0;
+#else
+    (void)sequences;
+    (void)selection;
+    std::fprintf(stderr, "charlore-bench: built without valgrind's callgrind.h, no --count-instructions\n");
+    return 2;
+#endif
+}
+
 // --- names
 
 // Returns a new reference; true if the call succeeded, false after clearing its error.
@@ -316,10 +369,13 @@ void register_names(const std::vector<NamedCharacter> &names) {
 
 int main(int argc, char **argv) {
     std::string data_directory;
+    const char *count_selection = nullptr;
     std::vector<char *> arguments;
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
             data_directory = argv[++i];
+        } else if (std::strcmp(argv[i], "--count-instructions") == 0 && i + 1 < argc) {
+            count_selection = argv[++i];
         } else {
             arguments.push_back(argv[i]);
         }
@@ -338,6 +394,7 @@ int main(int argc, char **argv) {
     for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) all.push_back(cp);
     sequences.emplace_back("text", std::move(text));
     sequences.emplace_back("all", std::move(all));
+    if (count_selection) return count_instructions(sequences, count_selection);
 
     register_exported_functions(sequences);
     register_names(names);
