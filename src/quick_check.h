@@ -138,6 +138,33 @@ CHARLORE_HOT_INLINE Py_ssize_t passing_prefix(const Char *text, int form, uint16
     }
 }
 
+// passing_prefix of Latin-1 text for a loop over many groups of one form: the interval of
+// stopping characters is set up once, before the loop, rather than on every group.
+struct Latin1PassingPrefix {
+    explicit Latin1PassingPrefix(int form)
+        : form(form)
+#ifdef CHARLORE_SSE2
+          ,
+          first(_mm_set1_epi8(static_cast<char>(LATIN1_STOPS[form].first))),
+          span(_mm_set1_epi8(static_cast<char>(LATIN1_STOPS[form].span)))
+#endif
+    {
+    }
+    CHARLORE_HOT_INLINE Py_ssize_t operator()(const uint8_t *text) const {
+#ifdef CHARLORE_SSE2
+        if (LATIN1_STOPS[form].first > 0xFF) return GROUP<uint8_t>;
+        const unsigned inside = latin1_stops_in(text, first, span);
+        return inside == 0 ? GROUP<uint8_t> : __builtin_ctz(inside);
+#else
+        return passing_prefix(text, form, 0);
+#endif
+    }
+    int form;
+#ifdef CHARLORE_SSE2
+    __m128i first, span;
+#endif
+};
+
 // From i, past the groups of characters that passing_prefix lets through while a whole group
 // remains: where the first character that needs a closer look may stand, or where fewer
 // than a group remain.
