@@ -231,6 +231,7 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
     unsigned last_class = d.last_class;
     Py_ssize_t disorder_at = d.disorder_at;
     Py_ssize_t i = 0;
+    [[maybe_unused]] const Latin1PassingPrefix latin1_passing_prefix(form);
     auto note = [&](unsigned cls) {
         if (cls != 0 && last_class > cls && disorder_at < 0) disorder_at = out - base;
         last_class = cls;
@@ -246,7 +247,12 @@ bool decompose_run(const Char *text, Py_ssize_t n, bool compatibility, Decomposi
     };
     while (i < n) {
         if (grouped && n - i >= GROUP<Char>) {
-            if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
+            Py_ssize_t passing;
+            if constexpr (sizeof(Char) == 1)
+                passing = latin1_passing_prefix(text + i);
+            else
+                passing = passing_prefix(text + i, form, fails);
+            if (passing > 0) {
                 // The whole group is copied; the cursor moves past the passing part only.
                 copy_group(out, text + i);
                 out += passing;

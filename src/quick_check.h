@@ -3,6 +3,8 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 
 #include "normalize_support.h"
 
@@ -45,13 +47,38 @@ inline constexpr Latin1Stops LATIN1_STOPS[] = {latin1_stops(0), latin1_stops(1),
 constexpr uint32_t bmp_bound(int form) { return std::min<uint32_t>(QUICK_CHECK_YES_BELOW[form], 0xFFFF); }
 inline constexpr uint32_t YES_BELOW_BMP[] = {bmp_bound(0), bmp_bound(1), bmp_bound(2), bmp_bound(3)};
 
-// The derived information of a character of a str, without info_of's branch for values
-// beyond U+10FFFF: a str holds none, and any such value reads as U+10FFFF, a
-// noncharacter that passes every check with class 0 as info_of's 0 does.
-static_assert(info_of(0x10FFFF) == 0);
-CHARLORE_HOT_INLINE uint16_t text_info(uint32_t c) {
-    c = std::min<uint32_t>(c, 0x10FFFF);
-    return normalization_info_stage2[(normalization_info_stage1[c >> 7] << 7) + (c & 127)];
+// The derived information of a character of a str in two lookups and an addition: per
+// block of 128 code points, where the block's entries start in normalization_info_stage2
+// less where the block starts, so that the character itself adds its offset within the
+// block and no shifting or masking joins the two stages. Reads memory only for c up to
+// U+10FFFF.
+inline constexpr auto INFO_BLOCK_DISPLACEMENT = [] {
+    constexpr size_t blocks = sizeof normalization_info_stage1;
+    std::array<int32_t, blocks> displacement{};
+    for (size_t block = 0; block < blocks; ++block)
+        displacement[block] = static_cast<int32_t>(normalization_info_stage1[block] * 128 - block * 128);
+    return displacement;
+}();
+static_assert(sizeof normalization_info_stage1 * 128 == 0x110000);
+CHARLORE_HOT_INLINE uint16_t info_within_range(uint32_t c) {
+    return normalization_info_stage2[INFO_BLOCK_DISPLACEMENT[c >> 7] + static_cast<ptrdiff_t>(c)];
+}
+
+// The derived information of the four characters at text OR-ed together: one lookup
+// each, with no branch on the plane or on a bound, since text stored four bytes a
+// character mixes the BMP with characters beyond it (emoji), and a branch on either
+// mispredicts from group to group. The one test for the group bounds its values (each
+// below U+100000 where the OR of them is); a group with a character of plane 16 (private
+// use only) or beyond reads as a mark, for the one-by-one path to look at.
+CHARLORE_HOT_INLINE bool below_plane_16(const uint32_t *text) {
+    return ((text[0] | text[1]) | (text[2] | text[3])) <= 0xFFFFF;
+}
+CHARLORE_HOT_INLINE uint16_t info_of_four_below_plane_16(const uint32_t *text) {
+    return (info_within_range(text[0]) | info_within_range(text[1])) |
+           (info_within_range(text[2]) | info_within_range(text[3]));
+}
+CHARLORE_HOT_INLINE uint16_t info_of_four(const uint32_t *text) {
+    return below_plane_16(text) ? info_of_four_below_plane_16(text) : INFO_COMBINING;
 }
 
 // Characters tested together by passing_prefix.
@@ -67,6 +94,17 @@ CHARLORE_HOT_INLINE unsigned stops_of_eight(const Char *text) {
            (stops[text[4]] | stops[text[5]] | stops[text[6]] | stops[text[7]]);
 }
 
+#ifdef CHARLORE_SSE2
+// The stopping characters among the sixteen bytes at text, as a bit mask: none may lie
+// in the interval from `first` to `first` + `span` (both broadcast to every byte).
+CHARLORE_HOT_INLINE unsigned latin1_stops_in(const uint8_t *text, __m128i first, __m128i span) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+    // A byte at or below the span past `first` is inside the interval: subtracting leaves 0 there.
+    const __m128i above = _mm_subs_epu8(_mm_sub_epi8(bytes, first), span);
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(above, _mm_setzero_si128())));
+}
+#endif
+
 // How many of the GROUP characters at text pass the form's quick check with class 0, for
 // certain, before the first one that may stop the scan: GROUP when they all do, with one
 // branch for the group. Latin-1 text finds its first stop exactly; for other text the
@@ -78,12 +116,8 @@ CHARLORE_HOT_INLINE Py_ssize_t passing_prefix(const Char *text, int form, uint16
         const Latin1Stops stops = LATIN1_STOPS[form];
         if (stops.first > 0xFF) return GROUP<Char>;
 #ifdef CHARLORE_SSE2
-        // Sixteen bytes at once: none may lie in the interval of stopping characters.
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
-        const __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(stops.first)));
-        const __m128i above = _mm_subs_epu8(offset, _mm_set1_epi8(static_cast<char>(stops.span)));
-        // A byte at or below the span is inside the interval: subtracting leaves 0 there.
-        const unsigned inside = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(above, _mm_setzero_si128())));
+        const unsigned inside = latin1_stops_in(text, _mm_set1_epi8(static_cast<char>(stops.first)),
+                                                _mm_set1_epi8(static_cast<char>(stops.span)));
         return inside == 0 ? GROUP<Char> : __builtin_ctz(inside);
 #else
         Py_ssize_t k = 0;
@@ -100,12 +134,83 @@ CHARLORE_HOT_INLINE Py_ssize_t passing_prefix(const Char *text, int form, uint16
 #endif
         return stops_of_eight(text) & form_bit ? 0 : GROUP<Char>;
     } else {
-        // One lookup each, with no branch on the plane or on a bound: text stored four
-        // bytes a character mixes the BMP with characters beyond it (emoji), and a
-        // branch on either mispredicts from group to group.
-        const uint16_t info = (text_info(text[0]) | text_info(text[1])) | (text_info(text[2]) | text_info(text[3]));
-        return info & (INFO_COMBINING | fails) ? 0 : GROUP<Char>;
+        return info_of_four(text) & (INFO_COMBINING | fails) ? 0 : GROUP<Char>;
     }
+}
+
+// passing_prefix of Latin-1 text for a loop over many groups of one form: the interval of
+// stopping characters is set up once, before the loop, rather than on every group.
+struct Latin1PassingPrefix {
+    explicit Latin1PassingPrefix(int form)
+        : form(form)
+#ifdef CHARLORE_SSE2
+          ,
+          first(_mm_set1_epi8(static_cast<char>(LATIN1_STOPS[form].first))),
+          span(_mm_set1_epi8(static_cast<char>(LATIN1_STOPS[form].span)))
+#endif
+    {
+    }
+    CHARLORE_HOT_INLINE Py_ssize_t operator()(const uint8_t *text) const {
+#ifdef CHARLORE_SSE2
+        if (LATIN1_STOPS[form].first > 0xFF) return GROUP<uint8_t>;
+        const unsigned inside = latin1_stops_in(text, first, span);
+        return inside == 0 ? GROUP<uint8_t> : __builtin_ctz(inside);
+#else
+        return passing_prefix(text, form, 0);
+#endif
+    }
+    int form;
+#ifdef CHARLORE_SSE2
+    __m128i first, span;
+#endif
+};
+
+// From i, past the groups of characters that passing_prefix lets through while a whole group
+// remains: where the first character that needs a closer look may stand, or where fewer
+// than a group remain.
+template <typename Char>
+CHARLORE_HOT_INLINE Py_ssize_t skip_passing_groups(const Char *text, Py_ssize_t i, Py_ssize_t n, int form,
+                                                   uint16_t fails) {
+    for (const Py_ssize_t last = n - GROUP<Char>; i <= last;) {
+        const Py_ssize_t passing = passing_prefix(text + i, form, fails);
+        if (passing == 0) break;
+        i += passing;
+    }
+    return i;
+}
+#ifdef CHARLORE_SSE2
+// Latin-1 text takes its groups out of line too, with the interval of stops loaded once:
+// the loop is a few instructions, and inlined it lay wherever the scan around it put it,
+// at twice the time per group where it crossed a 64-byte line.
+template <>
+__attribute__((noinline)) inline Py_ssize_t skip_passing_groups(const uint8_t *text, Py_ssize_t i, Py_ssize_t n,
+                                                                int form, uint16_t) {
+    const Latin1Stops stops = LATIN1_STOPS[form];
+    const Py_ssize_t last = n - GROUP<uint8_t>;
+    if (stops.first > 0xFF) return i <= last ? last - (last - i) % GROUP<uint8_t> + GROUP<uint8_t> : i;
+    const __m128i first = _mm_set1_epi8(static_cast<char>(stops.first));
+    const __m128i span = _mm_set1_epi8(static_cast<char>(stops.span));
+    for (; i <= last; i += GROUP<uint8_t>)
+        if (const unsigned inside = latin1_stops_in(text + i, first, span); inside != 0)
+            return i + __builtin_ctz(inside);
+    return i;
+}
+#endif
+// Text stored four bytes a character takes its groups out of line, two at a time:
+// inlined, the loop shares the registers of the one-by-one path and reloads its tables
+// and bounds on every turn.
+template <>
+__attribute__((noinline)) inline Py_ssize_t skip_passing_groups(const uint32_t *text, Py_ssize_t i, Py_ssize_t n,
+                                                                int, uint16_t fails) {
+    const uint16_t stops = INFO_COMBINING | fails;
+    for (const Py_ssize_t last = n - 2 * GROUP<uint32_t>; i <= last; i += 2 * GROUP<uint32_t>) {
+        const uint32_t *group = text + i;
+        if (!below_plane_16(group) || !below_plane_16(group + 4) ||
+            (info_of_four_below_plane_16(group) | info_of_four_below_plane_16(group + 4)) & stops)
+            break;
+    }
+    if (n - i >= GROUP<uint32_t> && !(info_of_four(text + i) & stops)) i += GROUP<uint32_t>;
+    return i;
 }
 
 // Whether c, which stopped the scan right after `starter`, a character that passed with
@@ -149,13 +254,11 @@ Py_ssize_t scan_to_stop(const Char *text, Py_ssize_t i, Py_ssize_t n, int form, 
     // The segment start is kept in a register and stored once at the end.
     Py_ssize_t start = boundary;
     while (i < n) {
-        if (n - i >= GROUP<Char>) {
-            if (const Py_ssize_t passing = passing_prefix(text + i, form, fails); passing > 0) {
-                i += passing;
-                start = i - 1;
-                last_class = 0;
-                continue;
-            }
+        const Py_ssize_t from = i;
+        i = skip_passing_groups(text, i, n, form, fails);
+        if (i != from) {
+            start = i - 1;
+            last_class = 0;
         }
         for (const Py_ssize_t end = std::min(n, i + ONE_BY_ONE<Char>); i < end; ++i) {
             const uint32_t c = text[i];

@@ -18,6 +18,7 @@
 #include "generated/normalize_tables.h"
 #include "normalize.h"
 #include "normalize_test.h"
+#include "quick_check.h"
 
 namespace charlore {
 namespace {
@@ -229,28 +230,43 @@ TEST(FastPaths, AgreeWithTheGeneralPathOnSparseFailures) {
     }
 }
 
-// Text stored four bytes a character is scanned four characters at a time through one
-// lookup each, whatever the plane: characters at either side of every form's bound, and
-// ones beyond the BMP that pass, have a class, decompose or may compose, at every
-// position of emoji text.
+// Text stored four bytes a character is scanned in groups of four and eight characters
+// through one lookup each, whatever the plane: characters at either side of every form's
+// bound, and ones beyond the BMP that pass, have a class, decompose or may compose, or
+// lie in plane 16 (where the group's bound test hands over to the one-by-one path), and
+// marks out of order, at every position of emoji text whose length ends the groups with
+// a remainder of each size.
 TEST(FastPaths, AgreeWithTheGeneralPathOnGroupsBeyondTheBmp) {
-    std::vector<uint32_t> probes = {0x1F600, 0x1F3FB, 0x1D165, 0x1D15E, 0x1D400, 0x2F868, 0x110BA, 0x10FFFF};
+    std::vector<std::vector<uint32_t>> probes = {{0x1F600}, {0x1F3FB}, {0x1D165}, {0x1D15E}, {0x1D400}, {0x2F868},
+                                                 {0x110BA}, {0x100000}, {0x10FFFF}, {0x301, 0x316},
+                                                 {0x1D16D, 0x1D165}, {0x1F600, 0x10FFFF, 0x1D165, 0x301}};
     for (int form = 0; form < 4; ++form) {
-        probes.push_back(QUICK_CHECK_YES_BELOW[form] - 1);
-        probes.push_back(QUICK_CHECK_YES_BELOW[form]);
+        probes.push_back({QUICK_CHECK_YES_BELOW[form] - 1});
+        probes.push_back({QUICK_CHECK_YES_BELOW[form]});
     }
     const std::vector<uint32_t> emoji_text = {0x1F44B, 'h', 'i', 0x1F469, 0x200D, 0x1F52C, ' ', 0x1F1EB, 0x1F1F7};
-    for (uint32_t probe : probes) {
-        for (size_t at = 0; at < emoji_text.size(); ++at) {
-            std::vector<uint32_t> text = emoji_text;
-            text[at] = probe;
-            PyObject *s = str_of(text);
-            ASSERT_NE(s, nullptr);
-            ASSERT_EQ(PyUnicode_KIND(s), PyUnicode_4BYTE_KIND);
-            EXPECT_TRUE(paths_agree(s)) << "U+" << std::hex << probe << " at " << at;
-            Py_DECREF(s);
+    for (size_t length : {9, 13, 16, 23}) {
+        for (const std::vector<uint32_t> &probe : probes) {
+            for (size_t at = 0; at + probe.size() <= length; ++at) {
+                std::vector<uint32_t> text(length);
+                for (size_t k = 0; k < length; ++k) text[k] = emoji_text[k % emoji_text.size()];
+                std::copy(probe.begin(), probe.end(), text.begin() + static_cast<std::ptrdiff_t>(at));
+                PyObject *s = str_of(text);
+                ASSERT_NE(s, nullptr);
+                ASSERT_EQ(PyUnicode_KIND(s), PyUnicode_4BYTE_KIND);
+                EXPECT_TRUE(paths_agree(s)) << "U+" << std::hex << probe[0] << " at " << std::dec << at << " of "
+                                            << length;
+                Py_DECREF(s);
+            }
         }
     }
+}
+
+// The scan of text stored four bytes a character reads the derived information through
+// a table of its own, one entry per block of 128 code points.
+TEST(DerivedInformation, BlockDisplacementsReadTheSameInformation) {
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp)
+        ASSERT_EQ(normalization::info_within_range(cp), normalization_info(cp)) << std::hex << cp;
 }
 
 // What lets the fast path work segment by segment: a character that passes a form's
