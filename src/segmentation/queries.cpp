@@ -272,9 +272,12 @@ private:
 };
 
 // The opportunities of text handed to pairs. A function of its own, so that the scan's
-// loop is compiled alike whatever the code around the call.
+// loop is compiled alike whatever the code around the call, and aligned to a 64-byte
+// line, so that where its short inner loops fall on those lines depends on this function
+// alone, not on the size of the code placed before it (the loop over marks, split over
+// two lines, took 30 % longer).
 template <class Unit>
-[[gnu::noinline]] void find_line_breaks(Text<Unit> text, PairList &pairs) {
+[[gnu::noinline, gnu::aligned(64)]] void find_line_breaks(Text<Unit> text, PairList &pairs) {
     LineBreaker(text).run(pairs);
 }
 
