@@ -346,11 +346,15 @@ private:
                 // run of both is read without a branch on which of the two comes next.
                 constexpr uint64_t marks_glue = class_bit(LB_CM) | class_bit(LB_GL);
                 size_t glue = 0;  // where the last glue character stands, 0 for none
-                for (; i + 1 < text.length; ++i) {
-                    const unsigned next = line_class<Unit>(text[i + 1]);
+                // One index, the unit after the run's last: i follows from it at the end
+                // (counting both cost the loop an instruction a mark in some builds).
+                size_t j = i + 1;
+                for (; j < text.length; ++j) {
+                    const unsigned next = line_class<Unit>(text[j]);
                     if (!((marks_glue >> next) & 1)) break;
-                    glue = next == LB_GL ? i + 1 : glue;
+                    glue = next == LB_GL ? j : glue;
                 }
+                i = j - 1;
                 if (glue != 0) {
                     // The last glue character is now the unit left of the position. No
                     // rule looks past glue at the unit before it, so the one before the

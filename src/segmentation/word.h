@@ -27,6 +27,32 @@ constexpr bool is_bmp_word_extender(uint32_t cp) {
     return sizeof(Unit) > 1 && cp >= 0x300 && cp < 0x10000 && bmp_word_extenders(cp);
 }
 
+// The letters below U+10000 of each class, ALetter and Hebrew_Letter: after a letter of
+// the same class, with no joiner between, each of them joins the word, so a word of them
+// is read a bit a character. Hangul jamo make the longest such words; Latin, Cyrillic,
+// Greek and pointed Hebrew ones gain too.
+inline constexpr BmpSet bmp_word_letters{[](const BreakRecord &r) { return r.word == WB_ALetter; }};
+inline constexpr BmpSet bmp_hebrew_letters{[](const BreakRecord &r) { return r.word == WB_Hebrew_Letter; }};
+
+// After text[i], a letter of `letters` that joined its word: the index of the last of the
+// letters of that set and the marks that follow and join it too (i itself where none
+// follows). Out of line: the loop of word_end keeps every class it needs in registers.
+template <class Unit>
+[[gnu::noinline]] size_t letter_run(Text<Unit> text, size_t i, const BmpSet &letters) {
+    while (i + 1 < text.length) {
+        const uint32_t next = text[i + 1];
+        if ((sizeof(Unit) < 4 || next < 0x10000) && letters(next)) {
+            ++i;
+        } else if (is_bmp_word_extender<Unit>(next)) {
+            do ++i;
+            while (i + 1 < text.length && is_bmp_word_extender<Unit>(text[i + 1]));
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
 // The class of the first character at or after i that is not transparent; Other at the end.
 template <class Unit>
 unsigned next_word_class(Text<Unit> text, size_t i) {
@@ -58,8 +84,17 @@ constexpr int word_pair(unsigned last, unsigned c) {
     return 0;
 }
 
-// word_pair for every pair of classes.
-using WordPairTable = PairTable<int8_t, 32, word_pair>;
+// word_pair, and where a letter joins, 2 for ALetter and 3 for Hebrew_Letter: the letters
+// of its class after it join as well.
+constexpr int word_pair_or_run(unsigned last, unsigned c) {
+    const int join = word_pair(last, c);
+    if (join == 1 && c == WB_ALetter) return 2;
+    if (join == 1 && c == WB_Hebrew_Letter) return 3;
+    return join;
+}
+
+// word_pair_or_run for every pair of classes.
+using WordPairTable = PairTable<int8_t, 32, word_pair_or_run>;
 static_assert(WB_WSegSpace < WordPairTable::SIZE);
 inline constexpr WordPairTable word_pair_table;
 
@@ -80,17 +115,22 @@ size_t word_end(Text<Unit> text, size_t start) {
         }
         const BreakRecord &record = break_record(cp);
         const unsigned c = record.word;
-        // A transparent character attaches to what precedes it unless that is a line end.
-        if (is_word_ignorable(c) && !is_word_newline(raw)) {
-            raw = c;
-            continue;
-        }
+        // The pair table decides no pair with a transparent character, so the pairs it
+        // decides, most of them, skip the test below.
         const int decided = raw == WB_ZWJ ? -1 : word_pair_table(last, c);
         if (decided == 0) return i;
-        if (decided == 1) {
+        if (decided > 0) {
             odd_indicators = false;
             before_last = last;
             last = raw = c;
+            // last and raw stay c over the run: the rules read raw only for a line end, a
+            // joiner or a space, and before_last only where last is punctuation.
+            if (decided > 1) i = letter_run(text, i, decided == 2 ? bmp_word_letters : bmp_hebrew_letters);
+            continue;
+        }
+        // A transparent character attaches to what precedes it unless that is a line end.
+        if (is_word_ignorable(c) && !is_word_newline(raw)) {
+            raw = c;
             continue;
         }
         bool join;

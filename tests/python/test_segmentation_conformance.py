@@ -71,12 +71,16 @@ def lengthened(case, repeated):
 @pytest.mark.parametrize("name, boundaries, repeated", [
     ("Grapheme", lambda text: offsets_of(charlore.graphemes(text)), lambda cp: grapheme_break(cp) == "Extend"),
     ("Word", lambda text: offsets_of(charlore.words(text)), lambda cp: word_break(cp) in ("Extend", "Format")),
+    ("Word", lambda text: offsets_of(charlore.words(text)), lambda cp: word_break(cp) in ("ALetter", "Hebrew_Letter")),
     ("Line", line_break_offsets, lambda cp: line_break(cp) == "CM"),
-], ids=["Grapheme", "Word", "Line"])
+], ids=["Grapheme", "Word", "Word letters", "Line"])
 def test_runs_of_marks_keep_the_boundaries_of_the_break_test(name, boundaries, repeated):
     """A run of marks attaches as a single one does, so every line of the file with its
     marks repeated keeps the file's boundaries. The file's lines hold one mark at a time;
-    these make the scans step over runs of them."""
+    these make the scans step over runs of them. Letters of either word class join a
+    letter of their own class, so a run of them stands for one as well: the word scan
+    reads such runs by a path of its own, which these lines (letters around marks,
+    joiners, quotes and digits) enter and leave."""
     failures = []
     for case in break_cases(name):
         text, expected = lengthened(case, repeated)
