@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -129,14 +129,53 @@ std::vector<NamedCharacter> read_names(const std::string &directory) {
 
 // --- the exported functions against their nearest ICU counterparts
 
+// One pass of a function over a sequence, returning the sum of its results so that no
+// call can be left out. The loop is made once per function, so that it calls the function
+// directly, as a C caller does; through a std::function or a pointer every code point would
+// add an indirect call or two to both sides.
+using Pass = uint64_t (*)(const CodePoints &);
+
 template <typename Function>
-void time_per_code_point(benchmark::State &state, const CodePoints &sequence, Function function) {
+uint64_t pass(const CodePoints &sequence) {
+    uint64_t sum = 0;
+    for (uint32_t cp : sequence) sum += static_cast<uint64_t>(Function{}(cp));
+    return sum;
+}
+
+template <typename Function>
+constexpr Pass pass_of(Function) {
+    return &pass<Function>;
+}
+
+double thread_seconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// Times both sides of a case in the same iterations: each iteration makes one pass of each
+// over the sequence, the side that goes first alternating, and every pass is timed on the
+// thread's CPU clock. A pass takes milliseconds, the machine's slower spells last seconds
+// (and may cover a whole process), so both sides meet the same spells and the ratio holds
+// where each side's time does not; sides timed in repetitions of their own had met
+// different spells, and their ratio moved by as much as the libraries differ. The case
+// reports "charlore_ns" and "icu_ns", ns per code point over all its iterations.
+void time_per_code_point(benchmark::State &state, const CodePoints &sequence, Pass ours, Pass theirs) {
+    const Pass sides[2] = {ours, theirs};
+    double seconds[2] = {0, 0};
+    int64_t iterations = 0;
     for (auto _ : state) {
-        uint64_t sum = 0;
-        for (uint32_t cp : sequence) sum += static_cast<uint64_t>(function(cp));
-        benchmark::DoNotOptimize(sum);
+        for (int k = 0; k < 2; ++k) {
+            const int side = static_cast<int>((iterations + k) & 1);
+            const double start = thread_seconds();
+            benchmark::DoNotOptimize(sides[side](sequence));
+            seconds[side] += thread_seconds() - start;
+        }
+        ++iterations;
     }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * sequence.size()));
+    const double items = static_cast<double>(iterations) * static_cast<double>(sequence.size());
+    state.counters["charlore_ns"] = 1e9 * seconds[0] / items;
+    state.counters["icu_ns"] = 1e9 * seconds[1] / items;
 }
 
 int numeric_type(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE); }
@@ -183,14 +222,13 @@ int charlore_full(Full full, uint32_t cp) {
 struct FunctionPair {
     const char *name;
     bool present;
-    std::function<int64_t(uint32_t)> charlore;
-    std::function<int64_t(uint32_t)> icu;
+    Pass charlore;
+    Pass icu;
 };
 
-// Wraps a plain function so that the timed loop calls it exactly as a C caller would.
-#define PAIR(name, ours, theirs)                                                       \
-    FunctionPair {                                                                       \
-        name, ours != nullptr, [](uint32_t cp) -> int64_t { return ours(cp); }, theirs \
+#define PAIR(name, ours, theirs)                                                                           \
+    FunctionPair {                                                                                           \
+        name, ours != nullptr, pass_of([](uint32_t cp) -> int64_t { return ours(cp); }), pass_of(theirs) \
     }
 
 std::vector<FunctionPair> exported_function_pairs() {
@@ -222,49 +260,48 @@ std::vector<FunctionPair> exported_function_pairs() {
         PAIR("ToLowercase", _PyCharlore_ToLowercase, [](uint32_t c) -> int64_t { return u_tolower(c); }),
         PAIR("ToTitlecase", _PyCharlore_ToTitlecase, [](uint32_t c) -> int64_t { return u_totitle(c); }),
         FunctionPair{"ToLowerFull", _PyCharlore_ToLowerFull != nullptr,
-                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToLowerFull, c); },
-                     [](uint32_t c) -> int64_t { return icu_full(u_strToLower, c); }},
+                     pass_of([](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToLowerFull, c); }),
+                     pass_of([](uint32_t c) -> int64_t { return icu_full(u_strToLower, c); })},
         FunctionPair{"ToTitleFull", _PyCharlore_ToTitleFull != nullptr,
-                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToTitleFull, c); },
-                     [](uint32_t c) -> int64_t { return icu_title_full(c); }},
+                     pass_of([](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToTitleFull, c); }),
+                     pass_of([](uint32_t c) -> int64_t { return icu_title_full(c); })},
         FunctionPair{"ToUpperFull", _PyCharlore_ToUpperFull != nullptr,
-                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToUpperFull, c); },
-                     [](uint32_t c) -> int64_t { return icu_full(u_strToUpper, c); }},
+                     pass_of([](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToUpperFull, c); }),
+                     pass_of([](uint32_t c) -> int64_t { return icu_full(u_strToUpper, c); })},
         FunctionPair{"ToFoldedFull", _PyCharlore_ToFoldedFull != nullptr,
-                     [](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToFoldedFull, c); },
-                     [](uint32_t c) -> int64_t { return icu_fold_full(c); }},
+                     pass_of([](uint32_t c) -> int64_t { return charlore_full(_PyCharlore_ToFoldedFull, c); }),
+                     pass_of([](uint32_t c) -> int64_t { return icu_fold_full(c); })},
     };
 }
 #undef PAIR
 
+// Each case is one benchmark that times both sides (time_per_code_point), named after
+// charlore's side so that a selection of cases by side still finds it.
+void register_pair(const std::string &base, const CodePoints &sequence, bool present, Pass ours, Pass theirs) {
+    benchmark::RegisterBenchmark((base + "/charlore").c_str(), [=, &sequence](benchmark::State &state) {
+        if (!present) return state.SkipWithError("n/a");
+        time_per_code_point(state, sequence, ours, theirs);
+    });
+}
+
 void register_exported_functions(const std::vector<std::pair<std::string, CodePoints>> &sequences) {
     for (const FunctionPair &pair : exported_function_pairs()) {
-        for (const auto &[label, sequence] : sequences) {
-            std::string base = std::string("cfunc/") + pair.name + "/" + label;
-            benchmark::RegisterBenchmark((base + "/charlore").c_str(), [pair, &sequence](benchmark::State &state) {
-                if (!pair.present) return state.SkipWithError("n/a");
-                time_per_code_point(state, sequence, pair.charlore);
-            });
-            benchmark::RegisterBenchmark((base + "/icu").c_str(), [pair, &sequence](benchmark::State &state) {
-                time_per_code_point(state, sequence, pair.icu);
-            });
-        }
+        for (const auto &[label, sequence] : sequences)
+            register_pair(std::string("cfunc/") + pair.name + "/" + label, sequence, pair.present, pair.charlore,
+                          pair.icu);
     }
     // The property record behind category and combining, against ICU's own lookups.
     const CodePoints &text = sequences.front().second;
-    benchmark::RegisterBenchmark("record/category/text/charlore", [&text](benchmark::State &state) {
-        time_per_code_point(state, text, [](uint32_t cp) { return charlore::lookup_property_record(cp).category; });
-    });
-    benchmark::RegisterBenchmark("record/category/text/icu", [&text](benchmark::State &state) {
-        time_per_code_point(state, text, [](uint32_t cp) { return u_charType(cp); });
-    });
-    benchmark::RegisterBenchmark("record/combining/text/charlore", [&text](benchmark::State &state) {
-        time_per_code_point(state, text, [](uint32_t cp) { return charlore::lookup_property_record(cp).combining; });
-    });
-    benchmark::RegisterBenchmark("record/combining/text/icu", [&text](benchmark::State &state) {
-        time_per_code_point(state, text, [](uint32_t cp) { return u_getCombiningClass(cp); });
-    });
+    register_pair("record/category/text", text, true,
+                  pass_of([](uint32_t cp) -> int64_t { return charlore::lookup_property_record(cp).category; }),
+                  pass_of([](uint32_t cp) -> int64_t { return u_charType(cp); }));
+    register_pair("record/combining/text", text, true,
+                  pass_of([](uint32_t cp) -> int64_t { return charlore::lookup_property_record(cp).combining; }),
+                  pass_of([](uint32_t cp) -> int64_t { return u_getCombiningClass(cp); }));
 }
+
+// The stand-in function of the loop's own count: a call that the compiler cannot see through.
+__attribute__((noipa)) int64_t identity(uint32_t c) { return c; }
 
 // Under callgrind (bench/cpp_instruction_counts.py): each side of each exported-function
 // case whose name contains `selection` runs once to warm up (ICU loads its data on first
@@ -281,7 +318,7 @@ int count_instructions(const std::vector<std::pair<std::string, CodePoints>> &se
     // The timed loop around a function that returns its argument: what every case counts
     // besides its function, so that the counts of the functions themselves can be told.
     std::vector<FunctionPair> pairs = exported_function_pairs();
-    pairs.push_back(FunctionPair{"loop", true, [](uint32_t c) -> int64_t { return c; }, nullptr});
+    pairs.push_back(FunctionPair{"loop", true, pass_of([](uint32_t c) -> int64_t { return identity(c); }), nullptr});
     for (const FunctionPair &pair : pairs) {
         for (const auto &[label, sequence] : sequences) {
             for (const auto &[side, function] : {std::pair{"charlore", pair.charlore}, std::pair{"icu", pair.icu}}) {
@@ -289,11 +326,9 @@ int count_instructions(const std::vector<std::pair<std::string, CodePoints>> &se
                 std::string name = std::string("cfunc/") + pair.name + "/" + label + "/" + side;
                 if (name.find(selection) == std::string::npos || (side == std::string("charlore") && !pair.present))
                     continue;
-                for (int pass = 0; pass < 2; ++pass) {
-                    if (pass == 1) CALLGRIND_ZERO_STATS;
-                    uint64_t sum = 0;
-                    for (uint32_t cp : sequence) sum += static_cast<uint64_t>(function(cp));
-                    benchmark::DoNotOptimize(sum);
+                for (int round = 0; round < 2; ++round) {
+                    if (round == 1) CALLGRIND_ZERO_STATS;
+                    benchmark::DoNotOptimize(function(sequence));
                 }
                 // Named: a temporary would be gone before the request reads it.
                 const std::string dump = name + " " + std::to_string(sequence.size());

@@ -67,3 +67,33 @@ def test_fastest_repetition_of_every_process(report, case, side, fastest):
 def test_cases_keep_the_first_files_order(report):
     assert list(report.cpp_timings([FIRST, SECOND])) == list(report.cpp_timings(FIRST)) == [
         "cfunc/ToNumeric/text", "normalize/french NFD NFKC", "segmentation/graphemes japanese/chinese (utf8proc)"]
+
+
+def together(case, repetitions, family=0):
+    """A case that times both sides in the same iterations: one benchmark named after
+    charlore's side, each repetition giving every side's ns per item as a counter."""
+    return [dict(run_name=f"{case}/charlore", family_index=family, run_type="iteration", **{
+        f"{side}_ns": ns for side, ns in times.items()}) for times in repetitions]
+
+
+TOGETHER_FIRST = dict(benchmarks=together("cfunc/IsAlpha/all", [{"charlore": 1.8, "icu": 3.6},
+                                                                {"charlore": 1.9, "icu": 3.4}]))
+TOGETHER_SECOND = dict(benchmarks=together("cfunc/IsAlpha/all", [{"charlore": 1.7, "icu": 3.9}], family=5) + [
+    dict(run_name="cfunc/IsCased/all/charlore", family_index=6, run_type="iteration", error_occurred=True)])
+
+
+@pytest.mark.parametrize("case, side, fastest", [
+    ("cfunc/IsAlpha/all", "charlore", 1.7),  # the second process's
+    ("cfunc/IsAlpha/all", "icu", 3.4),       # the first one's second repetition
+    ("cfunc/IsCased/all", "charlore", None),
+])
+def test_sides_timed_together(report, case, side, fastest):
+    timings = report.cpp_timings([TOGETHER_FIRST, TOGETHER_SECOND])
+    assert timings[case][side][0] == pytest.approx(fastest)
+    assert "icu" not in timings["cfunc/IsCased/all"]
+
+
+def test_sides_timed_together_make_one_row(report):
+    row, = report.cpp_rows([TOGETHER_FIRST], [])
+    assert (row["section"], row["case"]) == ("C++ cfunc", "IsAlpha/all")
+    assert row["ratio"] == pytest.approx(1.8 / 3.4)
