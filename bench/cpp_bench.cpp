@@ -1,9 +1,10 @@
 // Side-by-side timings of charlore and ICU4C over the same inputs: the exported
 // character-type functions, property-record lookups, names in both directions,
 // normalization (in normalize_cases.cpp, with utf8proc and libunistring) and
-// (segmentation_bench.cpp) text segmentation. Every case is registered as ".../charlore"
-// and ".../icu" (and ".../PEER" for a further library); a case whose charlore side is not
-// built yet is skipped with the message "n/a".
+// (segmentation_bench.cpp) text segmentation. The names are timed as ".../charlore" and
+// ".../icu"; every other case is one benchmark ".../charlore" that times all of its sides
+// in the same iterations (together.h) and reports each as the counter SIDE_ns. A case
+// whose charlore side is not built yet is skipped with the message "n/a".
 //
 // Usage: charlore-bench --data DIR [Google Benchmark options]; DIR holds the files that
 // python_bench.py writes (corpora.txt with the corpus files, names.txt).
@@ -19,7 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -38,6 +39,7 @@
 #include "database.h"
 #include "names.h"
 #include "segmentation_bench.h"
+#include "together.h"
 
 // Weak references, so that the benchmark builds before every exported function exists;
 // a missing one is null and its rows read "n/a".
@@ -147,35 +149,11 @@ constexpr Pass pass_of(Function) {
     return &pass<Function>;
 }
 
-double thread_seconds() {
-    timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-// Times both sides of a case in the same iterations: each iteration makes one pass of each
-// over the sequence, the side that goes first alternating, and every pass is timed on the
-// thread's CPU clock. A pass takes milliseconds, the machine's slower spells last seconds
-// (and may cover a whole process), so both sides meet the same spells and the ratio holds
-// where each side's time does not; sides timed in repetitions of their own had met
-// different spells, and their ratio moved by as much as the libraries differ. The case
-// reports "charlore_ns" and "icu_ns", ns per code point over all its iterations.
+// Both sides of a case in the same iterations (together.h): "charlore_ns" and "icu_ns".
 void time_per_code_point(benchmark::State &state, const CodePoints &sequence, Pass ours, Pass theirs) {
-    const Pass sides[2] = {ours, theirs};
-    double seconds[2] = {0, 0};
-    int64_t iterations = 0;
-    for (auto _ : state) {
-        for (int k = 0; k < 2; ++k) {
-            const int side = static_cast<int>((iterations + k) & 1);
-            const double start = thread_seconds();
-            benchmark::DoNotOptimize(sides[side](sequence));
-            seconds[side] += thread_seconds() - start;
-        }
-        ++iterations;
-    }
-    const double items = static_cast<double>(iterations) * static_cast<double>(sequence.size());
-    state.counters["charlore_ns"] = 1e9 * seconds[0] / items;
-    state.counters["icu_ns"] = 1e9 * seconds[1] / items;
+    bench::time_together(state, static_cast<int64_t>(sequence.size()),
+                         {{"charlore", [&] { benchmark::DoNotOptimize(ours(sequence)); }},
+                          {"icu", [&] { benchmark::DoNotOptimize(theirs(sequence)); }}});
 }
 
 int numeric_type(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE); }

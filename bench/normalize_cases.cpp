@@ -1,8 +1,9 @@
 // The normalize cases of the C++ benchmark, each library in its own native format:
 // charlore's query (str in, new str out), ICU4C's unorm2_normalize (UTF-16 into the
 // caller's buffer), utf8proc_map (UTF-8 into a new buffer) and libunistring's
-// u32_normalize (UTF-32 into the caller's buffer). Each peer's result is compared with
-// ICU's once, before any timing; the counter "same_as_icu" records whether they agreed.
+// u32_normalize (UTF-32 into the caller's buffer), all sides of a case timed in the same
+// iterations. Each side's result is compared with ICU's once, before any timing; the
+// counter "SIDE_same_as_icu" records whether they agreed.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 #include <benchmark/benchmark.h>
@@ -23,6 +24,7 @@
 
 #include "corpus.h"
 #include "normalize.h"
+#include "together.h"
 
 namespace bench {
 namespace {
@@ -66,15 +68,6 @@ CodePoints icu_result(const Form &form, const Inputs &inputs) {
     int32_t length = unorm2_normalize(form.instance(&status), inputs.utf16.data(), inputs.utf16_length,
                                       target.data(), static_cast<int32_t>(target.size()), &status);
     return U_SUCCESS(status) ? from_utf16(target, length) : CodePoints{};
-}
-
-// Registers one side; its function takes the state and returns false if it cannot run.
-template <typename Run>
-void register_side(const std::string &base, const char *side, int64_t items, Run run) {
-    benchmark::RegisterBenchmark((base + "/" + side).c_str(), [run, items](benchmark::State &state) {
-        if (!run(state)) return;
-        state.SetItemsProcessed(state.iterations() * items);
-    });
 }
 
 #if CHARLORE_BENCH_UTF8PROC
@@ -147,58 +140,55 @@ void register_corpus(const Corpus &corpus) {
         const CodePoints ours = charlore_result(arguments);
         bool offered = !ours.empty() || expected.empty();
         bool same = ours == expected;
-        register_side(base, "charlore", items, [arguments, offered, same](benchmark::State &state) {
-            if (!offered) {
-                state.SkipWithError("n/a");
-                return false;
-            }
-            state.counters["same_as_icu"] = same;
-            for (auto _ : state) Py_DECREF(charlore::query_normalize(nullptr, arguments));
-            return true;
-        });
-        register_side(base, "icu", items, [form, inputs](benchmark::State &state) {
-            UErrorCode error = U_ZERO_ERROR;
-            const UNormalizer2 *normalizer = form.instance(&error);
-            std::vector<UChar> target(inputs->utf16.size() * max_expansion + 16);
-            for (auto _ : state) {
-                UErrorCode status = U_ZERO_ERROR;
-                benchmark::DoNotOptimize(unorm2_normalize(normalizer, inputs->utf16.data(), inputs->utf16_length,
-                                                          target.data(), static_cast<int32_t>(target.size()),
-                                                          &status));
-            }
-            return true;
-        });
 #if CHARLORE_BENCH_UTF8PROC
-        bool utf8proc_same = utf8proc_result(form, inputs->utf8) == expected;
-        register_side(base, "utf8proc", items, [form, inputs, utf8proc_same](benchmark::State &state) {
-            state.counters["same_as_icu"] = utf8proc_same;
-            const auto *source = reinterpret_cast<const utf8proc_uint8_t *>(inputs->utf8.data());
-            auto length = static_cast<utf8proc_ssize_t>(inputs->utf8.size());
-            utf8proc_option_t options = utf8proc_options(form);
-            for (auto _ : state) {
-                utf8proc_uint8_t *result = nullptr;
-                benchmark::DoNotOptimize(utf8proc_map(source, length, &result, options));
-                std::free(result);
-            }
-            return true;
-        });
+        const bool utf8proc_same = utf8proc_result(form, inputs->utf8) == expected;
 #endif
 #if CHARLORE_BENCH_UNISTRING
-        bool unistring_same = unistring_result(form, inputs->utf32) == expected;
-        register_side(base, "libunistring", items, [form, inputs, unistring_same](benchmark::State &state) {
-            state.counters["same_as_icu"] = unistring_same;
-            CodePoints target(inputs->utf32.size() * max_expansion + 16);
-            uninorm_t normal_form = unistring_form(form);
-            for (auto _ : state) {
-                size_t length = target.size();
-                uint32_t *result =
-                    u32_normalize(normal_form, inputs->utf32.data(), inputs->utf32.size(), target.data(), &length);
-                benchmark::DoNotOptimize(result);
-                if (result != target.data()) std::free(result);
-            }
-            return true;
-        });
+        const bool unistring_same = unistring_result(form, inputs->utf32) == expected;
 #endif
+        // Every side in the same iterations (together.h), named after charlore's side; a
+        // form charlore does not offer yet is timed for the others alone.
+        benchmark::RegisterBenchmark((base + "/charlore").c_str(), [=](benchmark::State &state) {
+            std::vector<Side> sides;
+            if (offered) {
+                state.counters["charlore_same_as_icu"] = same;
+                sides.push_back({"charlore", [&] { Py_DECREF(charlore::query_normalize(nullptr, arguments)); }});
+            }
+            UErrorCode error = U_ZERO_ERROR;
+            const UNormalizer2 *normalizer = form.instance(&error);
+            std::vector<UChar> icu_target(inputs->utf16.size() * max_expansion + 16);
+            sides.push_back({"icu", [&] {
+                                 UErrorCode status = U_ZERO_ERROR;
+                                 benchmark::DoNotOptimize(unorm2_normalize(
+                                     normalizer, inputs->utf16.data(), inputs->utf16_length, icu_target.data(),
+                                     static_cast<int32_t>(icu_target.size()), &status));
+                             }});
+#if CHARLORE_BENCH_UTF8PROC
+            state.counters["utf8proc_same_as_icu"] = utf8proc_same;
+            const auto *source = reinterpret_cast<const utf8proc_uint8_t *>(inputs->utf8.data());
+            const auto length = static_cast<utf8proc_ssize_t>(inputs->utf8.size());
+            const utf8proc_option_t options = utf8proc_options(form);
+            sides.push_back({"utf8proc", [&] {
+                                 utf8proc_uint8_t *result = nullptr;
+                                 benchmark::DoNotOptimize(utf8proc_map(source, length, &result, options));
+                                 std::free(result);
+                             }});
+#endif
+#if CHARLORE_BENCH_UNISTRING
+            state.counters["libunistring_same_as_icu"] = unistring_same;
+            CodePoints unistring_target(inputs->utf32.size() * max_expansion + 16);
+            const uninorm_t normal_form = unistring_form(form);
+            sides.push_back({"libunistring", [&] {
+                                 size_t result_length = unistring_target.size();
+                                 uint32_t *result = u32_normalize(normal_form, inputs->utf32.data(),
+                                                                  inputs->utf32.size(), unistring_target.data(),
+                                                                  &result_length);
+                                 benchmark::DoNotOptimize(result);
+                                 if (result != unistring_target.data()) std::free(result);
+                             }});
+#endif
+            time_together(state, items, sides);
+        });
     }
 }
 

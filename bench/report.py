@@ -47,7 +47,10 @@ def cpp_timings(cpp):
         for name, ns in measured.items():
             fastest, _ = sides.get(name, (None, {}))
             if fastest is None or ns < fastest:
-                counters = {"same_as_icu": bool(benchmark["same_as_icu"])} if "same_as_icu" in benchmark else {}
+                # Whether the side's result was ICU's: the counter of the side (SIDE_same_as_icu)
+                # or of the case.
+                same = benchmark.get(f"{name}_same_as_icu", benchmark.get("same_as_icu"))
+                counters = {} if same is None else {"same_as_icu": bool(same)}
                 if benchmark.get("label") in SEGMENTATION_LABELS:  # whether the two sides agreed
                     counters["same_as_icu"] = SEGMENTATION_LABELS[benchmark["label"]]
                 sides[name] = (ns, counters)

@@ -1,8 +1,8 @@
 // Segmentation at the C++ level: charlore's boundary scans over a text stored the way the
 // interpreter stores a str (1, 2 or 4 bytes a code point, by the largest one) against
 // ICU4C's ubrk_* iterators over UTF-16, and graphemes against utf8proc's pairwise
-// utf8proc_grapheme_break_stateful. The texts are prepared once; a timed round walks
-// every boundary. Both sides' boundaries are compared once before timing, and the label says
+// utf8proc_grapheme_break_stateful. The texts are prepared once; a timed pass walks
+// every boundary, the sides of a case taking turns in the same iterations. Both sides' boundaries are compared once before timing, and the label says
 // whether they agree (the libraries implement older Unicode versions, so a difference is
 // reported rather than fatal).
 #include "segmentation_bench.h"
@@ -21,6 +21,7 @@
 #include "segmentation/line.h"
 #include "segmentation/sentence.h"
 #include "segmentation/word.h"
+#include "together.h"
 
 namespace {
 
@@ -150,29 +151,28 @@ void register_segmentation(const std::vector<std::pair<std::string, std::vector<
             if (U_FAILURE(status)) continue;
             const bool same = charlore_boundaries(kind.algorithm, *stored) == icu_boundaries(iterator, *utf16);
             const std::string base = std::string("segmentation/") + kind.name + " " + name;
-            benchmark::RegisterBenchmark((base + "/charlore").c_str(), [kind, stored, items, same](benchmark::State &state) {
-                for (auto _ : state) {
-                    size_t count = 0;
-                    stored->with_text([&](auto text) { scan(kind.algorithm, text, [&](size_t) { ++count; }); });
-                    benchmark::DoNotOptimize(count);
-                }
-                state.SetItemsProcessed(state.iterations() * items);
-                state.SetLabel(agreement(same));
-            });
-            benchmark::RegisterBenchmark((base + "/icu").c_str(), [iterator, utf16, items,
-                                                                  same](benchmark::State &state) {
-                for (auto _ : state) {
-                    size_t count = 0;
-                    // Handing the text over again (no copy) empties the iterator's cache of
-                    // boundaries, which would otherwise answer a text of few boundaries
-                    // from the previous round.
-                    UErrorCode error = U_ZERO_ERROR;
-                    ubrk_setText(iterator, utf16->units.data(), static_cast<int32_t>(utf16->units.size()), &error);
-                    ubrk_first(iterator);
-                    while (ubrk_next(iterator) != UBRK_DONE) ++count;
-                    benchmark::DoNotOptimize(count);
-                }
-                state.SetItemsProcessed(state.iterations() * items);
+            // Both sides in the same iterations (together.h), named after charlore's side.
+            benchmark::RegisterBenchmark((base + "/charlore").c_str(), [kind, stored, iterator, utf16, items,
+                                                                       same](benchmark::State &state) {
+                bench::time_together(state, items, {
+                    {"charlore", [&] {
+                         size_t count = 0;
+                         stored->with_text([&](auto text) { scan(kind.algorithm, text, [&](size_t) { ++count; }); });
+                         benchmark::DoNotOptimize(count);
+                     }},
+                    {"icu", [&] {
+                         size_t count = 0;
+                         // Handing the text over again (no copy) empties the iterator's cache of
+                         // boundaries, which would otherwise answer a text of few boundaries
+                         // from the previous pass.
+                         UErrorCode error = U_ZERO_ERROR;
+                         ubrk_setText(iterator, utf16->units.data(), static_cast<int32_t>(utf16->units.size()),
+                                      &error);
+                         ubrk_first(iterator);
+                         while (ubrk_next(iterator) != UBRK_DONE) ++count;
+                         benchmark::DoNotOptimize(count);
+                     }},
+                });
                 state.SetLabel(agreement(same));
             });
         }
@@ -181,23 +181,20 @@ void register_segmentation(const std::vector<std::pair<std::string, std::vector<
         utf8proc_scan(code_points, [&](size_t offset) { theirs.push_back(offset); });
         const bool same = charlore_boundaries(Algorithm::Graphemes, *stored) == theirs;
         const std::string base = "segmentation/graphemes " + name + " (utf8proc)";
-        benchmark::RegisterBenchmark((base + "/charlore").c_str(), [stored, items, same](benchmark::State &state) {
-            for (auto _ : state) {
-                size_t count = 0;
-                stored->with_text([&](auto text) { scan(Algorithm::Graphemes, text, [&](size_t) { ++count; }); });
-                benchmark::DoNotOptimize(count);
-            }
-            state.SetItemsProcessed(state.iterations() * items);
-            state.SetLabel(agreement(same));
-        });
-        benchmark::RegisterBenchmark((base + "/utf8proc").c_str(), [stored, items, same, code_points = &code_points](
+        benchmark::RegisterBenchmark((base + "/charlore").c_str(), [stored, items, same, code_points = &code_points](
                                                                        benchmark::State &state) {
-            for (auto _ : state) {
-                size_t count = 0;
-                utf8proc_scan(*code_points, [&](size_t) { ++count; });
-                benchmark::DoNotOptimize(count);
-            }
-            state.SetItemsProcessed(state.iterations() * items);
+            bench::time_together(state, items, {
+                {"charlore", [&] {
+                     size_t count = 0;
+                     stored->with_text([&](auto text) { scan(Algorithm::Graphemes, text, [&](size_t) { ++count; }); });
+                     benchmark::DoNotOptimize(count);
+                 }},
+                {"utf8proc", [&] {
+                     size_t count = 0;
+                     utf8proc_scan(*code_points, [&](size_t) { ++count; });
+                     benchmark::DoNotOptimize(count);
+                 }},
+            });
             state.SetLabel(agreement(same));
         });
 #endif

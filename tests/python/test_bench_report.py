@@ -80,6 +80,9 @@ TOGETHER_FIRST = dict(benchmarks=together("cfunc/IsAlpha/all", [{"charlore": 1.8
                                                                 {"charlore": 1.9, "icu": 3.4}]))
 TOGETHER_SECOND = dict(benchmarks=together("cfunc/IsAlpha/all", [{"charlore": 1.7, "icu": 3.9}], family=5) + [
     dict(run_name="cfunc/IsCased/all/charlore", family_index=6, run_type="iteration", error_occurred=True)])
+# Each side of a normalize case says whether its result was ICU's.
+NORMALIZE_TOGETHER = dict(benchmarks=[dict(b, charlore_same_as_icu=1.0, utf8proc_same_as_icu=0.0) for b in together(
+    "normalize/french NFC", [{"charlore": 0.5, "icu": 1.0, "utf8proc": 4.0}])])
 
 
 @pytest.mark.parametrize("case, side, fastest", [
@@ -97,3 +100,9 @@ def test_sides_timed_together_make_one_row(report):
     row, = report.cpp_rows([TOGETHER_FIRST], [])
     assert (row["section"], row["case"]) == ("C++ cfunc", "IsAlpha/all")
     assert row["ratio"] == pytest.approx(1.8 / 3.4)
+
+
+def test_each_side_timed_together_keeps_its_agreement(report):
+    row, = report.cpp_rows([NORMALIZE_TOGETHER], [])
+    assert row["same_result"] is True
+    assert [(p["name"], p["same_result"]) for p in row["peers"]] == [("utf8proc", False)]
