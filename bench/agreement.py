@@ -23,6 +23,25 @@ def ratios(r):
     return found
 
 
+def side_times(r, name):
+    """(charlore's ns, the library's ns) behind the ratio `name` of a row (see ratios): the
+    two times tell which side of a disagreeing ratio moved between the runs."""
+    if name == "time":
+        return r.get("charlore_ns"), None
+    if name == "base":
+        return r.get("charlore_ns"), r.get("icu_ns")
+    theirs = next((p.get("ns") for p in r.get("peers", []) if p["name"] == name), None)
+    return r.get("charlore_ns"), theirs
+
+
+def moved(first_ns, second_ns):
+    """Relative change of one side's time between the runs, against the smaller time
+    (None when either run lacks it)."""
+    if first_ns is None or second_ns is None or min(first_ns, second_ns) <= 0:
+        return None
+    return abs(first_ns - second_ns) / min(first_ns, second_ns)
+
+
 def rows_by_key(results, sections):
     rows = {}
     for r in results["rows"]:
@@ -34,8 +53,10 @@ def rows_by_key(results, sections):
 
 def differences(first, second, tolerance, sections=()):
     """(disagreeing ratios, rows of one run only, ratios compared). A disagreeing ratio is
-    (section, case, library, first ratio, second ratio, relative difference), the
-    difference taken against the smaller ratio so that the check reads alike both ways."""
+    (section, case, library, first ratio, second ratio, relative difference, sides), the
+    difference taken against the smaller ratio so that the check reads alike both ways;
+    sides is ((charlore's ns, first, second), (the library's ns, first, second)) from
+    side_times."""
     a, b = rows_by_key(first, sections), rows_by_key(second, sections)
     disagreeing, compared = [], 0
     for key in a.keys() & b.keys():
@@ -45,11 +66,19 @@ def differences(first, second, tolerance, sections=()):
             compared += 1
             difference = abs(x - y) / min(x, y) if min(x, y) > 0 else float("inf")
             if difference > tolerance:
-                disagreeing.append((*key, name, x, y, difference))
+                sides = tuple(zip(side_times(a[key], name), side_times(b[key], name)))
+                disagreeing.append((*key, name, x, y, difference, sides))
     alone = sorted(a.keys() ^ b.keys())
     order = {key: i for i, key in enumerate(list(a) + [k for k in b if k not in a])}
     disagreeing.sort(key=lambda d: (order[(d[0], d[1])], d[2]))
     return disagreeing, alone, compared
+
+
+def describe(label, first_ns, second_ns):
+    change = moved(first_ns, second_ns)
+    if change is None:
+        return f"{label} not in both runs"
+    return f"{label} {first_ns:.4g} then {second_ns:.4g} ns ({change:.0%})"
 
 
 def main():
@@ -64,10 +93,16 @@ def main():
     with open(options.second) as f:
         second = json.load(f)
     disagreeing, alone, compared = differences(first, second, options.tolerance, options.sections)
-    for section, case, name, x, y, difference in disagreeing:
+    for section, case, name, x, y, difference, sides in disagreeing:
         kind = "time" if name == "time" else "ratio"
         library = "" if name in ("base", "time") else f" (against {name})"
-        print(f"{section}: {case}{library}: {kind} {x:.3f} then {y:.3f}, {difference:.0%} apart")
+        line = f"{section}: {case}{library}: {kind} {x:.3f} then {y:.3f}, {difference:.0%} apart"
+        if kind == "ratio":
+            # Which side moved: each side's ns per item in both runs.
+            labels = ("charlore", "python3-icu" if name == "base" else name)
+            line += "; " + ", ".join(describe(label, first_ns, second_ns)
+                                     for label, (first_ns, second_ns) in zip(labels, sides))
+        print(line)
     for section, case in alone:
         print(f"{section}: {case}: in one run only")
     print(f"{compared} ratios compared; {len(disagreeing)} differ by more than {options.tolerance:.0%}; "

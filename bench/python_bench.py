@@ -162,8 +162,13 @@ def query_rows(charlore, texts, rounds):
          lambda: list(map(icu.Char.getIntPropertyValue, characters, itertools.repeat(icu.UProperty.SCRIPT)))),
         ("block", getattr(charlore, "block", None), lambda: list(map(charlore.block, characters)),
          lambda: list(map(icu.Char.getIntPropertyValue, characters, itertools.repeat(icu.UProperty.BLOCK)))),
-        ("age", getattr(charlore, "age", None), lambda: list(map(charlore.age, characters)),
-         lambda: list(map(icu.Char.charAge, characters))),
+        # ICU makes a new string for every age, charlore returns shared ones: kept in a list,
+        # the 176 000 strings of a call fill fresh arenas that are handed back to the system
+        # when the list goes, so ICU's side took some 2 500 page faults a call, a cost that
+        # moves with the machine's memory state and not the call's. Each result is let go at
+        # once on both sides, as in the name rows.
+        ("age", getattr(charlore, "age", None), each_dropped(getattr(charlore, "age", None), characters),
+         each_dropped(icu.Char.charAge, characters)),
         # The binding offers no per-character decomposition mapping.
         ("decomposition", charlore.decomposition, lambda: list(map(charlore.decomposition, characters)), None),
     ]
