@@ -341,18 +341,26 @@ TwoStageIndex smallest_index(const std::vector<uint32_t> &record_of) {
     return best;
 }
 
+// The strings as one text, each ended by a NUL, and where each begins: string i is
+// <name>_text + <name>_start[i], <name>_start[i + 1] - <name>_start[i] - 1 bytes long. A
+// table of pointers would need one relocation per string when the module is loaded, and a
+// page of writable memory for every 512 of them.
 void write_strings(HeaderWriter &out, const std::string &name, const std::vector<std::string> &strings) {
-    out.text("inline constexpr const char *" + name + "[" + std::to_string(strings.size()) + "] = {");
+    std::vector<uint32_t> start{0};
+    for (const std::string &s : strings) start.push_back(start.back() + static_cast<uint32_t>(s.size()) + 1);
+    if (start.back() > 0xFFFF) throw InputError("the strings of " + name + " too long for 16-bit offsets");
+    out.text("inline constexpr char " + name + "_text[" + std::to_string(start.back()) + " + 1] =");
     std::string line;
     for (const std::string &s : strings) {
-        std::string entry = " " + string_literal(s) + ",";
+        std::string entry = " " + string_literal(s + '\0');
         if (line.size() + entry.size() > 110) {
             out.text("\n   " + line);
             line.clear();
         }
         line += entry;
     }
-    out.text("\n   " + line + "\n};\n\n");
+    out.text("\n   " + line + ";\n");
+    out.array("uint16_t", name + "_start", start);
 }
 
 // The seed under which every key has a slot of its own, the first from 1 up, and the key
@@ -377,14 +385,10 @@ KeySlots key_slots(const std::vector<std::string> &keys) {
     throw InputError("no seed gives every loose property key a slot of its own");
 }
 
-std::vector<uint32_t> key_sizes(const std::vector<std::string> &keys) {
-    std::vector<uint32_t> sizes;
-    for (const std::string &k : keys) {
+void check_key_sizes(const std::vector<std::string> &keys) {
+    for (const std::string &k : keys)
         if (k.size() + 2 > charlore::key_hash::KEY_LIMIT)  // room for an initial "is"
             throw InputError("loose property key '" + k + "' too long for the module's key buffer");
-        sizes.push_back(static_cast<uint32_t>(k.size()));
-    }
-    return sizes;
 }
 
 }  // namespace
@@ -544,9 +548,9 @@ Output build_property_values_tables(Context &context) {
     write_strings(out, "property_aliases", alias_names);
     out.array("uint8_t", "property_of_alias", alias_properties);
     out.text("// Every alias as loose matching compares it (lower case, no spaces, underscores,\n"
-             "// hyphens or initial \"is\"), sorted byte by byte, with its length.\n");
+             "// hyphens or initial \"is\"), sorted byte by byte.\n");
+    check_key_sizes(key_names);
     write_strings(out, "property_keys", key_names);
-    out.array("uint8_t", "property_key_sizes", key_sizes(key_names));
     out.array("uint8_t", "property_of_key", key_properties);
     const KeySlots slots = key_slots(key_names);
     out.text("// The key in each slot of key_hash::slot_of under the seed (0xFF: none); no two keys\n"

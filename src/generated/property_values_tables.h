@@ -142,39 +142,63 @@ inline constexpr PropertyInfo property_info[118] = {
 };
 
 // Every alias of every property as PropertyAliases.txt spells it, sorted.
-inline constexpr const char *property_aliases[229] = {
-    "AHex", "ASCII_Hex_Digit", "Age", "Alpha", "Alphabetic", "Bidi_C", "Bidi_Class", "Bidi_Control", "Bidi_M",
-    "Bidi_Mirrored", "Bidi_Mirroring_Glyph", "Bidi_Paired_Bracket", "Bidi_Paired_Bracket_Type", "Block", "CE",
-    "CI", "CWCF", "CWCM", "CWKCF", "CWL", "CWT", "CWU", "Canonical_Combining_Class", "Case_Folding",
-    "Case_Ignorable", "Cased", "Changes_When_Casefolded", "Changes_When_Casemapped", "Changes_When_Lowercased",
-    "Changes_When_NFKC_Casefolded", "Changes_When_Titlecased", "Changes_When_Uppercased", "Comp_Ex",
-    "Composition_Exclusion", "DI", "Dash", "Decomposition_Mapping", "Decomposition_Type",
-    "Default_Ignorable_Code_Point", "Dep", "Deprecated", "Dia", "Diacritic", "EBase", "EComp", "EMod", "EPres",
-    "East_Asian_Width", "Emoji", "Emoji_Component", "Emoji_Modifier", "Emoji_Modifier_Base",
-    "Emoji_Presentation", "EqUIdeo", "Equivalent_Unified_Ideograph", "Expands_On_NFC", "Expands_On_NFD",
-    "Expands_On_NFKC", "Expands_On_NFKD", "Ext", "ExtPict", "Extended_Pictographic", "Extender", "FC_NFKC",
-    "FC_NFKC_Closure", "Full_Composition_Exclusion", "GCB", "General_Category", "Gr_Base", "Gr_Ext", "Gr_Link",
-    "Grapheme_Base", "Grapheme_Cluster_Break", "Grapheme_Extend", "Grapheme_Link", "Hangul_Syllable_Type", "Hex",
-    "Hex_Digit", "Hyphen", "IDC", "IDS", "IDSB", "IDST", "IDSU", "IDS_Binary_Operator", "IDS_Trinary_Operator",
-    "IDS_Unary_Operator", "ID_Compat_Math_Continue", "ID_Compat_Math_Start", "ID_Continue", "ID_Start",
-    "ISO_Comment", "Ideo", "Ideographic", "InCB", "InPC", "InSC", "Indic_Conjunct_Break",
-    "Indic_Positional_Category", "Indic_Syllabic_Category", "JSN", "Jamo_Short_Name", "Join_C", "Join_Control",
-    "Joining_Group", "Joining_Type", "LOE", "Line_Break", "Logical_Order_Exception", "Lower", "Lowercase",
-    "Lowercase_Mapping", "MCM", "Math", "Modifier_Combining_Mark", "NChar", "NFC_QC", "NFC_Quick_Check",
-    "NFD_QC", "NFD_Quick_Check", "NFKC_CF", "NFKC_Casefold", "NFKC_QC", "NFKC_Quick_Check", "NFKC_SCF",
-    "NFKC_Simple_Casefold", "NFKD_QC", "NFKD_Quick_Check", "Name", "Name_Alias", "Noncharacter_Code_Point",
-    "Numeric_Type", "Numeric_Value", "OAlpha", "ODI", "OGr_Ext", "OIDC", "OIDS", "OLower", "OMath", "OUpper",
-    "Other_Alphabetic", "Other_Default_Ignorable_Code_Point", "Other_Grapheme_Extend", "Other_ID_Continue",
-    "Other_ID_Start", "Other_Lowercase", "Other_Math", "Other_Uppercase", "PCM", "Pat_Syn", "Pat_WS",
-    "Pattern_Syntax", "Pattern_White_Space", "Prepended_Concatenation_Mark", "QMark", "Quotation_Mark", "RI",
-    "Radical", "Regional_Indicator", "SB", "SD", "STerm", "Script", "Script_Extensions", "Sentence_Break",
-    "Sentence_Terminal", "Simple_Case_Folding", "Simple_Lowercase_Mapping", "Simple_Titlecase_Mapping",
-    "Simple_Uppercase_Mapping", "Soft_Dotted", "Term", "Terminal_Punctuation", "Titlecase_Mapping", "UIdeo",
-    "Unicode_1_Name", "Unified_Ideograph", "Upper", "Uppercase", "Uppercase_Mapping", "VS", "Variation_Selector",
-    "Vertical_Orientation", "WB", "WSpace", "White_Space", "Word_Break", "XIDC", "XIDS", "XID_Continue",
-    "XID_Start", "XO_NFC", "XO_NFD", "XO_NFKC", "XO_NFKD", "age", "bc", "blk", "bmg", "bpb", "bpt", "ccc", "cf",
-    "dm", "dt", "ea", "gc", "hst", "isc", "jg", "jt", "lb", "lc", "na", "na1", "nt", "nv", "sc", "scf", "scx",
-    "sfc", "slc", "space", "stc", "suc", "tc", "uc", "vo",
+inline constexpr char property_aliases_text[2549 + 1] =
+    "AHex\000" "ASCII_Hex_Digit\000" "Age\000" "Alpha\000" "Alphabetic\000" "Bidi_C\000" "Bidi_Class\000"
+    "Bidi_Control\000" "Bidi_M\000" "Bidi_Mirrored\000" "Bidi_Mirroring_Glyph\000" "Bidi_Paired_Bracket\000"
+    "Bidi_Paired_Bracket_Type\000" "Block\000" "CE\000" "CI\000" "CWCF\000" "CWCM\000" "CWKCF\000" "CWL\000"
+    "CWT\000" "CWU\000" "Canonical_Combining_Class\000" "Case_Folding\000" "Case_Ignorable\000" "Cased\000"
+    "Changes_When_Casefolded\000" "Changes_When_Casemapped\000" "Changes_When_Lowercased\000"
+    "Changes_When_NFKC_Casefolded\000" "Changes_When_Titlecased\000" "Changes_When_Uppercased\000" "Comp_Ex\000"
+    "Composition_Exclusion\000" "DI\000" "Dash\000" "Decomposition_Mapping\000" "Decomposition_Type\000"
+    "Default_Ignorable_Code_Point\000" "Dep\000" "Deprecated\000" "Dia\000" "Diacritic\000" "EBase\000"
+    "EComp\000" "EMod\000" "EPres\000" "East_Asian_Width\000" "Emoji\000" "Emoji_Component\000"
+    "Emoji_Modifier\000" "Emoji_Modifier_Base\000" "Emoji_Presentation\000" "EqUIdeo\000"
+    "Equivalent_Unified_Ideograph\000" "Expands_On_NFC\000" "Expands_On_NFD\000" "Expands_On_NFKC\000"
+    "Expands_On_NFKD\000" "Ext\000" "ExtPict\000" "Extended_Pictographic\000" "Extender\000" "FC_NFKC\000"
+    "FC_NFKC_Closure\000" "Full_Composition_Exclusion\000" "GCB\000" "General_Category\000" "Gr_Base\000"
+    "Gr_Ext\000" "Gr_Link\000" "Grapheme_Base\000" "Grapheme_Cluster_Break\000" "Grapheme_Extend\000"
+    "Grapheme_Link\000" "Hangul_Syllable_Type\000" "Hex\000" "Hex_Digit\000" "Hyphen\000" "IDC\000" "IDS\000"
+    "IDSB\000" "IDST\000" "IDSU\000" "IDS_Binary_Operator\000" "IDS_Trinary_Operator\000"
+    "IDS_Unary_Operator\000" "ID_Compat_Math_Continue\000" "ID_Compat_Math_Start\000" "ID_Continue\000"
+    "ID_Start\000" "ISO_Comment\000" "Ideo\000" "Ideographic\000" "InCB\000" "InPC\000" "InSC\000"
+    "Indic_Conjunct_Break\000" "Indic_Positional_Category\000" "Indic_Syllabic_Category\000" "JSN\000"
+    "Jamo_Short_Name\000" "Join_C\000" "Join_Control\000" "Joining_Group\000" "Joining_Type\000" "LOE\000"
+    "Line_Break\000" "Logical_Order_Exception\000" "Lower\000" "Lowercase\000" "Lowercase_Mapping\000" "MCM\000"
+    "Math\000" "Modifier_Combining_Mark\000" "NChar\000" "NFC_QC\000" "NFC_Quick_Check\000" "NFD_QC\000"
+    "NFD_Quick_Check\000" "NFKC_CF\000" "NFKC_Casefold\000" "NFKC_QC\000" "NFKC_Quick_Check\000" "NFKC_SCF\000"
+    "NFKC_Simple_Casefold\000" "NFKD_QC\000" "NFKD_Quick_Check\000" "Name\000" "Name_Alias\000"
+    "Noncharacter_Code_Point\000" "Numeric_Type\000" "Numeric_Value\000" "OAlpha\000" "ODI\000" "OGr_Ext\000"
+    "OIDC\000" "OIDS\000" "OLower\000" "OMath\000" "OUpper\000" "Other_Alphabetic\000"
+    "Other_Default_Ignorable_Code_Point\000" "Other_Grapheme_Extend\000" "Other_ID_Continue\000"
+    "Other_ID_Start\000" "Other_Lowercase\000" "Other_Math\000" "Other_Uppercase\000" "PCM\000" "Pat_Syn\000"
+    "Pat_WS\000" "Pattern_Syntax\000" "Pattern_White_Space\000" "Prepended_Concatenation_Mark\000" "QMark\000"
+    "Quotation_Mark\000" "RI\000" "Radical\000" "Regional_Indicator\000" "SB\000" "SD\000" "STerm\000"
+    "Script\000" "Script_Extensions\000" "Sentence_Break\000" "Sentence_Terminal\000" "Simple_Case_Folding\000"
+    "Simple_Lowercase_Mapping\000" "Simple_Titlecase_Mapping\000" "Simple_Uppercase_Mapping\000"
+    "Soft_Dotted\000" "Term\000" "Terminal_Punctuation\000" "Titlecase_Mapping\000" "UIdeo\000"
+    "Unicode_1_Name\000" "Unified_Ideograph\000" "Upper\000" "Uppercase\000" "Uppercase_Mapping\000" "VS\000"
+    "Variation_Selector\000" "Vertical_Orientation\000" "WB\000" "WSpace\000" "White_Space\000" "Word_Break\000"
+    "XIDC\000" "XIDS\000" "XID_Continue\000" "XID_Start\000" "XO_NFC\000" "XO_NFD\000" "XO_NFKC\000"
+    "XO_NFKD\000" "age\000" "bc\000" "blk\000" "bmg\000" "bpb\000" "bpt\000" "ccc\000" "cf\000" "dm\000" "dt\000"
+    "ea\000" "gc\000" "hst\000" "isc\000" "jg\000" "jt\000" "lb\000" "lc\000" "na\000" "na1\000" "nt\000"
+    "nv\000" "sc\000" "scf\000" "scx\000" "sfc\000" "slc\000" "space\000" "stc\000" "suc\000" "tc\000" "uc\000"
+    "vo\000";
+inline constexpr uint16_t property_aliases_start[230] = {
+    0, 5, 21, 25, 31, 42, 49, 60, 73, 80, 94, 115, 135, 160, 166, 169,
+    172, 177, 182, 188, 192, 196, 200, 226, 239, 254, 260, 284, 308, 332, 361, 385,
+    409, 417, 439, 442, 447, 469, 488, 517, 521, 532, 536, 546, 552, 558, 563, 569,
+    586, 592, 608, 623, 643, 662, 670, 699, 714, 729, 745, 761, 765, 773, 795, 804,
+    812, 828, 855, 859, 876, 884, 891, 899, 913, 936, 952, 966, 987, 991, 1001, 1008,
+    1012, 1016, 1021, 1026, 1031, 1051, 1072, 1091, 1115, 1136, 1148, 1157, 1169, 1174, 1186, 1191,
+    1196, 1201, 1222, 1248, 1272, 1276, 1292, 1299, 1312, 1326, 1339, 1343, 1354, 1378, 1384, 1394,
+    1412, 1416, 1421, 1445, 1451, 1458, 1474, 1481, 1497, 1505, 1519, 1527, 1544, 1553, 1574, 1582,
+    1599, 1604, 1615, 1639, 1652, 1666, 1673, 1677, 1685, 1690, 1695, 1702, 1708, 1715, 1732, 1767,
+    1789, 1807, 1822, 1838, 1849, 1865, 1869, 1877, 1884, 1899, 1919, 1948, 1954, 1969, 1972, 1980,
+    1999, 2002, 2005, 2011, 2018, 2036, 2051, 2069, 2089, 2114, 2139, 2164, 2176, 2181, 2202, 2220,
+    2226, 2241, 2259, 2265, 2275, 2293, 2296, 2315, 2336, 2339, 2346, 2358, 2369, 2374, 2379, 2392,
+    2402, 2409, 2416, 2424, 2432, 2436, 2439, 2443, 2447, 2451, 2455, 2459, 2462, 2465, 2468, 2471,
+    2474, 2478, 2482, 2485, 2488, 2491, 2494, 2497, 2501, 2504, 2507, 2510, 2514, 2518, 2522, 2526,
+    2532, 2536, 2540, 2543, 2546, 2549,
 };
 
 inline constexpr uint8_t property_of_alias[229] = {
@@ -196,56 +220,61 @@ inline constexpr uint8_t property_of_alias[229] = {
 };
 
 // Every alias as loose matching compares it (lower case, no spaces, underscores,
-// hyphens or initial "is"), sorted byte by byte, with its length.
-inline constexpr const char *property_keys[228] = {
-    "age", "ahex", "alpha", "alphabetic", "asciihexdigit", "bc", "bidic", "bidiclass", "bidicontrol", "bidim",
-    "bidimirrored", "bidimirroringglyph", "bidipairedbracket", "bidipairedbrackettype", "blk", "block", "bmg",
-    "bpb", "bpt", "c", "canonicalcombiningclass", "cased", "casefolding", "caseignorable", "ccc", "ce", "cf",
-    "changeswhencasefolded", "changeswhencasemapped", "changeswhenlowercased", "changeswhennfkccasefolded",
-    "changeswhentitlecased", "changeswhenuppercased", "ci", "compex", "compositionexclusion", "cwcf", "cwcm",
-    "cwkcf", "cwl", "cwt", "cwu", "dash", "decompositionmapping", "decompositiontype",
-    "defaultignorablecodepoint", "dep", "deprecated", "di", "dia", "diacritic", "dm", "dt", "ea",
-    "eastasianwidth", "ebase", "ecomp", "emod", "emoji", "emojicomponent", "emojimodifier", "emojimodifierbase",
-    "emojipresentation", "epres", "equideo", "equivalentunifiedideograph", "expandsonnfc", "expandsonnfd",
-    "expandsonnfkc", "expandsonnfkd", "ext", "extendedpictographic", "extender", "extpict", "fcnfkc",
-    "fcnfkcclosure", "fullcompositionexclusion", "gc", "gcb", "generalcategory", "graphemebase",
-    "graphemeclusterbreak", "graphemeextend", "graphemelink", "grbase", "grext", "grlink", "hangulsyllabletype",
-    "hex", "hexdigit", "hst", "hyphen", "idc", "idcompatmathcontinue", "idcompatmathstart", "idcontinue", "ideo",
-    "ideographic", "ids", "idsb", "idsbinaryoperator", "idst", "idstart", "idstrinaryoperator", "idsu",
-    "idsunaryoperator", "incb", "indicconjunctbreak", "indicpositionalcategory", "indicsyllabiccategory", "inpc",
-    "insc", "jamoshortname", "jg", "joinc", "joincontrol", "joininggroup", "joiningtype", "jsn", "jt", "lb",
-    "lc", "linebreak", "loe", "logicalorderexception", "lower", "lowercase", "lowercasemapping", "math", "mcm",
-    "modifiercombiningmark", "na", "na1", "name", "namealias", "nchar", "nfcqc", "nfcquickcheck", "nfdqc",
-    "nfdquickcheck", "nfkccasefold", "nfkccf", "nfkcqc", "nfkcquickcheck", "nfkcscf", "nfkcsimplecasefold",
-    "nfkdqc", "nfkdquickcheck", "noncharactercodepoint", "nt", "numerictype", "numericvalue", "nv", "oalpha",
-    "ocomment", "odi", "ogrext", "oidc", "oids", "olower", "omath", "otheralphabetic",
-    "otherdefaultignorablecodepoint", "othergraphemeextend", "otheridcontinue", "otheridstart", "otherlowercase",
-    "othermath", "otheruppercase", "oupper", "patsyn", "patternsyntax", "patternwhitespace", "patws", "pcm",
-    "prependedconcatenationmark", "qmark", "quotationmark", "radical", "regionalindicator", "ri", "sb", "sc",
-    "scf", "script", "scriptextensions", "scx", "sd", "sentencebreak", "sentenceterminal", "sfc",
-    "simplecasefolding", "simplelowercasemapping", "simpletitlecasemapping", "simpleuppercasemapping", "slc",
-    "softdotted", "space", "stc", "sterm", "suc", "tc", "term", "terminalpunctuation", "titlecasemapping", "uc",
-    "uideo", "unicode1name", "unifiedideograph", "upper", "uppercase", "uppercasemapping", "variationselector",
-    "verticalorientation", "vo", "vs", "wb", "whitespace", "wordbreak", "wspace", "xidc", "xidcontinue", "xids",
-    "xidstart", "xonfc", "xonfd", "xonfkc", "xonfkd",
-};
-
-inline constexpr uint8_t property_key_sizes[228] = {
-    3, 4, 5, 10, 13, 2, 5, 9, 11, 5, 12, 18, 17, 21, 3, 5,
-    3, 3, 3, 1, 23, 5, 11, 13, 3, 2, 2, 21, 21, 21, 25, 21,
-    21, 2, 6, 20, 4, 4, 5, 3, 3, 3, 4, 20, 17, 25, 3, 10,
-    2, 3, 9, 2, 2, 2, 14, 5, 5, 4, 5, 14, 13, 17, 17, 5,
-    7, 26, 12, 12, 13, 13, 3, 20, 8, 7, 6, 13, 24, 2, 3, 15,
-    12, 20, 14, 12, 6, 5, 6, 18, 3, 8, 3, 6, 3, 20, 17, 10,
-    4, 11, 3, 4, 17, 4, 7, 18, 4, 16, 4, 18, 23, 21, 4, 4,
-    13, 2, 5, 11, 12, 11, 3, 2, 2, 2, 9, 3, 21, 5, 9, 16,
-    4, 3, 21, 2, 3, 4, 9, 5, 5, 13, 5, 13, 12, 6, 6, 14,
-    7, 18, 6, 14, 21, 2, 11, 12, 2, 6, 8, 3, 6, 4, 4, 6,
-    5, 15, 30, 19, 15, 12, 14, 9, 14, 6, 6, 13, 17, 5, 3, 26,
-    5, 13, 7, 17, 2, 2, 2, 3, 6, 16, 3, 2, 13, 16, 3, 17,
-    22, 22, 22, 3, 10, 5, 3, 5, 3, 2, 4, 19, 16, 2, 5, 12,
-    16, 5, 9, 16, 17, 19, 2, 2, 2, 10, 9, 6, 4, 11, 4, 8,
-    5, 5, 6, 6,
+// hyphens or initial "is"), sorted byte by byte.
+inline constexpr char property_keys_text[2361 + 1] =
+    "age\000" "ahex\000" "alpha\000" "alphabetic\000" "asciihexdigit\000" "bc\000" "bidic\000" "bidiclass\000"
+    "bidicontrol\000" "bidim\000" "bidimirrored\000" "bidimirroringglyph\000" "bidipairedbracket\000"
+    "bidipairedbrackettype\000" "blk\000" "block\000" "bmg\000" "bpb\000" "bpt\000" "c\000"
+    "canonicalcombiningclass\000" "cased\000" "casefolding\000" "caseignorable\000" "ccc\000" "ce\000" "cf\000"
+    "changeswhencasefolded\000" "changeswhencasemapped\000" "changeswhenlowercased\000"
+    "changeswhennfkccasefolded\000" "changeswhentitlecased\000" "changeswhenuppercased\000" "ci\000" "compex\000"
+    "compositionexclusion\000" "cwcf\000" "cwcm\000" "cwkcf\000" "cwl\000" "cwt\000" "cwu\000" "dash\000"
+    "decompositionmapping\000" "decompositiontype\000" "defaultignorablecodepoint\000" "dep\000" "deprecated\000"
+    "di\000" "dia\000" "diacritic\000" "dm\000" "dt\000" "ea\000" "eastasianwidth\000" "ebase\000" "ecomp\000"
+    "emod\000" "emoji\000" "emojicomponent\000" "emojimodifier\000" "emojimodifierbase\000"
+    "emojipresentation\000" "epres\000" "equideo\000" "equivalentunifiedideograph\000" "expandsonnfc\000"
+    "expandsonnfd\000" "expandsonnfkc\000" "expandsonnfkd\000" "ext\000" "extendedpictographic\000"
+    "extender\000" "extpict\000" "fcnfkc\000" "fcnfkcclosure\000" "fullcompositionexclusion\000" "gc\000"
+    "gcb\000" "generalcategory\000" "graphemebase\000" "graphemeclusterbreak\000" "graphemeextend\000"
+    "graphemelink\000" "grbase\000" "grext\000" "grlink\000" "hangulsyllabletype\000" "hex\000" "hexdigit\000"
+    "hst\000" "hyphen\000" "idc\000" "idcompatmathcontinue\000" "idcompatmathstart\000" "idcontinue\000"
+    "ideo\000" "ideographic\000" "ids\000" "idsb\000" "idsbinaryoperator\000" "idst\000" "idstart\000"
+    "idstrinaryoperator\000" "idsu\000" "idsunaryoperator\000" "incb\000" "indicconjunctbreak\000"
+    "indicpositionalcategory\000" "indicsyllabiccategory\000" "inpc\000" "insc\000" "jamoshortname\000" "jg\000"
+    "joinc\000" "joincontrol\000" "joininggroup\000" "joiningtype\000" "jsn\000" "jt\000" "lb\000" "lc\000"
+    "linebreak\000" "loe\000" "logicalorderexception\000" "lower\000" "lowercase\000" "lowercasemapping\000"
+    "math\000" "mcm\000" "modifiercombiningmark\000" "na\000" "na1\000" "name\000" "namealias\000" "nchar\000"
+    "nfcqc\000" "nfcquickcheck\000" "nfdqc\000" "nfdquickcheck\000" "nfkccasefold\000" "nfkccf\000" "nfkcqc\000"
+    "nfkcquickcheck\000" "nfkcscf\000" "nfkcsimplecasefold\000" "nfkdqc\000" "nfkdquickcheck\000"
+    "noncharactercodepoint\000" "nt\000" "numerictype\000" "numericvalue\000" "nv\000" "oalpha\000"
+    "ocomment\000" "odi\000" "ogrext\000" "oidc\000" "oids\000" "olower\000" "omath\000" "otheralphabetic\000"
+    "otherdefaultignorablecodepoint\000" "othergraphemeextend\000" "otheridcontinue\000" "otheridstart\000"
+    "otherlowercase\000" "othermath\000" "otheruppercase\000" "oupper\000" "patsyn\000" "patternsyntax\000"
+    "patternwhitespace\000" "patws\000" "pcm\000" "prependedconcatenationmark\000" "qmark\000"
+    "quotationmark\000" "radical\000" "regionalindicator\000" "ri\000" "sb\000" "sc\000" "scf\000" "script\000"
+    "scriptextensions\000" "scx\000" "sd\000" "sentencebreak\000" "sentenceterminal\000" "sfc\000"
+    "simplecasefolding\000" "simplelowercasemapping\000" "simpletitlecasemapping\000"
+    "simpleuppercasemapping\000" "slc\000" "softdotted\000" "space\000" "stc\000" "sterm\000" "suc\000" "tc\000"
+    "term\000" "terminalpunctuation\000" "titlecasemapping\000" "uc\000" "uideo\000" "unicode1name\000"
+    "unifiedideograph\000" "upper\000" "uppercase\000" "uppercasemapping\000" "variationselector\000"
+    "verticalorientation\000" "vo\000" "vs\000" "wb\000" "whitespace\000" "wordbreak\000" "wspace\000" "xidc\000"
+    "xidcontinue\000" "xids\000" "xidstart\000" "xonfc\000" "xonfd\000" "xonfkc\000" "xonfkd\000";
+inline constexpr uint16_t property_keys_start[229] = {
+    0, 4, 9, 15, 26, 40, 43, 49, 59, 71, 77, 90, 109, 127, 149, 153,
+    159, 163, 167, 171, 173, 197, 203, 215, 229, 233, 236, 239, 261, 283, 305, 331,
+    353, 375, 378, 385, 406, 411, 416, 422, 426, 430, 434, 439, 460, 478, 504, 508,
+    519, 522, 526, 536, 539, 542, 545, 560, 566, 572, 577, 583, 598, 612, 630, 648,
+    654, 662, 689, 702, 715, 729, 743, 747, 768, 777, 785, 792, 806, 831, 834, 838,
+    854, 867, 888, 903, 916, 923, 929, 936, 955, 959, 968, 972, 979, 983, 1004, 1022,
+    1033, 1038, 1050, 1054, 1059, 1077, 1082, 1090, 1109, 1114, 1131, 1136, 1155, 1179, 1201, 1206,
+    1211, 1225, 1228, 1234, 1246, 1259, 1271, 1275, 1278, 1281, 1284, 1294, 1298, 1320, 1326, 1336,
+    1353, 1358, 1362, 1384, 1387, 1391, 1396, 1406, 1412, 1418, 1432, 1438, 1452, 1465, 1472, 1479,
+    1494, 1502, 1521, 1528, 1543, 1565, 1568, 1580, 1593, 1596, 1603, 1612, 1616, 1623, 1628, 1633,
+    1640, 1646, 1662, 1693, 1713, 1729, 1742, 1757, 1767, 1782, 1789, 1796, 1810, 1828, 1834, 1838,
+    1865, 1871, 1885, 1893, 1911, 1914, 1917, 1920, 1924, 1931, 1948, 1952, 1955, 1969, 1986, 1990,
+    2008, 2031, 2054, 2077, 2081, 2092, 2098, 2102, 2108, 2112, 2115, 2120, 2140, 2157, 2160, 2166,
+    2179, 2196, 2202, 2212, 2229, 2247, 2267, 2270, 2273, 2276, 2287, 2297, 2304, 2309, 2321, 2326,
+    2335, 2341, 2347, 2354, 2361,
 };
 
 inline constexpr uint8_t property_of_key[228] = {
@@ -401,291 +430,542 @@ inline constexpr uint8_t property_key_slots[4096] = {
 };
 
 // The short alias of each enumerated value.
-inline constexpr const char *value_names[454] = {
-    "AL", "AN", "B", "BN", "CS", "EN", "ES", "ET", "FSI", "L", "LRE", "LRI", "LRO", "NSM", "ON", "PDF", "PDI",
-    "R", "RLE", "RLI", "RLO", "S", "WS", "c", "n", "o", "0", "1", "6", "7", "8", "9", "10", "11", "12", "13",
-    "14", "15", "16", "17", "18", "19", "20", "21", "22", "23", "24", "25", "26", "27", "28", "29", "30", "31",
-    "32", "33", "34", "35", "36", "84", "91", "103", "107", "118", "122", "129", "130", "132", "133", "200",
-    "202", "214", "216", "218", "220", "222", "224", "226", "228", "230", "232", "233", "234", "240", "Can",
-    "Com", "Enc", "Fin", "Font", "Fra", "Init", "Iso", "Med", "Nar", "Nb", "None", "Sml", "Sqr", "Sub", "Sup",
-    "Vert", "Wide", "A", "F", "H", "N", "Na", "W", "C", "Cc", "Cf", "Cn", "Co", "Cs", "L", "LC", "Ll", "Lm",
-    "Lo", "Lt", "Lu", "M", "Mc", "Me", "Mn", "N", "Nd", "Nl", "No", "P", "Pc", "Pd", "Pe", "Pf", "Pi", "Po",
-    "Ps", "S", "Sc", "Sk", "Sm", "So", "Z", "Zl", "Zp", "Zs", "CN", "CR", "EB", "EBG", "EM", "EX", "GAZ", "L",
-    "LF", "LV", "LVT", "PP", "RI", "SM", "T", "V", "XX", "ZWJ", "L", "LV", "LVT", "NA", "T", "V", "Consonant",
-    "Extend", "Linker", "None", "Bottom", "Bottom_And_Left", "Bottom_And_Right", "Left", "Left_And_Right", "NA",
-    "Overstruck", "Right", "Top", "Top_And_Bottom", "Top_And_Bottom_And_Left", "Top_And_Bottom_And_Right",
-    "Top_And_Left", "Top_And_Left_And_Right", "Top_And_Right", "Visual_Order_Left", "Avagraha", "Bindu",
-    "Brahmi_Joining_Number", "Cantillation_Mark", "Consonant", "Consonant_Dead", "Consonant_Final",
-    "Consonant_Head_Letter", "Consonant_Initial_Postfixed", "Consonant_Killer", "Consonant_Medial",
-    "Consonant_Placeholder", "Consonant_Preceding_Repha", "Consonant_Prefixed", "Consonant_Subjoined",
-    "Consonant_Succeeding_Repha", "Consonant_With_Stacker", "Gemination_Mark", "Invisible_Stacker", "Joiner",
-    "Modifying_Letter", "Non_Joiner", "Nukta", "Number", "Number_Joiner", "Other", "Pure_Killer",
-    "Register_Shifter", "Reordering_Killer", "Syllable_Modifier", "Tone_Letter", "Tone_Mark", "Virama",
-    "Visarga", "Vowel", "Vowel_Dependent", "Vowel_Independent", "African_Feh", "African_Noon", "African_Qaf",
-    "Ain", "Alaph", "Alef", "Beh", "Beth", "Burushaski_Yeh_Barree", "Crown_Ain", "Crown_Beh", "Crown_Feh",
-    "Crown_Hah", "Crown_Heh", "Crown_Kaf", "Crown_Meem", "Crown_Sad", "Crown_Seen", "Crown_Tah", "Dal",
-    "Dalath_Rish", "E", "Farsi_Yeh", "Fe", "Feh", "Final_Semkath", "Gaf", "Gamal", "Hah",
-    "Hanifi_Rohingya_Kinna_Ya", "Hanifi_Rohingya_Pa", "He", "Heh", "Heh_Goal", "Heth", "Kaf", "Kaph",
-    "Kashmiri_Yeh", "Khaph", "Knotted_Heh", "Lam", "Lamadh", "Malayalam_Bha", "Malayalam_Ja", "Malayalam_Lla",
-    "Malayalam_Llla", "Malayalam_Nga", "Malayalam_Nna", "Malayalam_Nnna", "Malayalam_Nya", "Malayalam_Ra",
-    "Malayalam_Ssa", "Malayalam_Tta", "Manichaean_Aleph", "Manichaean_Ayin", "Manichaean_Beth",
-    "Manichaean_Daleth", "Manichaean_Dhamedh", "Manichaean_Five", "Manichaean_Gimel", "Manichaean_Heth",
-    "Manichaean_Hundred", "Manichaean_Kaph", "Manichaean_Lamedh", "Manichaean_Mem", "Manichaean_Nun",
-    "Manichaean_One", "Manichaean_Pe", "Manichaean_Qoph", "Manichaean_Resh", "Manichaean_Sadhe",
-    "Manichaean_Samekh", "Manichaean_Taw", "Manichaean_Ten", "Manichaean_Teth", "Manichaean_Thamedh",
-    "Manichaean_Twenty", "Manichaean_Waw", "Manichaean_Yodh", "Manichaean_Zayin", "Meem", "Mim",
-    "No_Joining_Group", "Noon", "Nun", "Nya", "Pe", "Qaf", "Qaph", "Reh", "Reversed_Pe", "Rohingya_Yeh", "Sad",
-    "Sadhe", "Seen", "Semkath", "Shin", "Straight_Waw", "Swash_Kaf", "Syriac_Waw", "Tah", "Taw", "Teh_Marbuta",
-    "Teh_Marbuta_Goal", "Teth", "Thin_Noon", "Thin_Yeh", "Vertical_Tail", "Waw", "Yeh", "Yeh_Barree",
-    "Yeh_With_Tail", "Yudh", "Yudh_He", "Zain", "Zhain", "C", "D", "L", "R", "T", "U", "AI", "AK", "AL", "AP",
-    "AS", "B2", "BA", "BB", "BK", "CB", "CJ", "CL", "CM", "CP", "CR", "EB", "EM", "EX", "GL", "H2", "H3", "HH",
-    "HL", "HY", "ID", "IN", "IS", "JL", "JT", "JV", "LF", "NL", "NS", "NU", "OP", "PO", "PR", "QU", "RI", "SA",
-    "SG", "SP", "SY", "VF", "VI", "WJ", "XX", "ZW", "ZWJ", "M", "N", "Y", "N", "Y", "M", "N", "Y", "N", "Y",
-    "De", "Di", "None", "Nu", "AT", "CL", "CR", "EX", "FO", "LE", "LF", "LO", "NU", "SC", "SE", "SP", "ST", "UP",
-    "XX", "R", "Tr", "Tu", "U", "CR", "DQ", "EB", "EBG", "EM", "EX", "Extend", "FO", "GAZ", "HL", "KA", "LE",
-    "LF", "MB", "ML", "MN", "NL", "NU", "RI", "SQ", "WSegSpace", "XX", "ZWJ",
+inline constexpr char value_names_text[2914 + 1] =
+    "AL\000" "AN\000" "B\000" "BN\000" "CS\000" "EN\000" "ES\000" "ET\000" "FSI\000" "L\000" "LRE\000" "LRI\000"
+    "LRO\000" "NSM\000" "ON\000" "PDF\000" "PDI\000" "R\000" "RLE\000" "RLI\000" "RLO\000" "S\000" "WS\000"
+    "c\000" "n\000" "o\000" "0\000" "1\000" "6\000" "7\000" "8\000" "9\000" "10\000" "11\000" "12\000" "13\000"
+    "14\000" "15\000" "16\000" "17\000" "18\000" "19\000" "20\000" "21\000" "22\000" "23\000" "24\000" "25\000"
+    "26\000" "27\000" "28\000" "29\000" "30\000" "31\000" "32\000" "33\000" "34\000" "35\000" "36\000" "84\000"
+    "91\000" "103\000" "107\000" "118\000" "122\000" "129\000" "130\000" "132\000" "133\000" "200\000" "202\000"
+    "214\000" "216\000" "218\000" "220\000" "222\000" "224\000" "226\000" "228\000" "230\000" "232\000" "233\000"
+    "234\000" "240\000" "Can\000" "Com\000" "Enc\000" "Fin\000" "Font\000" "Fra\000" "Init\000" "Iso\000"
+    "Med\000" "Nar\000" "Nb\000" "None\000" "Sml\000" "Sqr\000" "Sub\000" "Sup\000" "Vert\000" "Wide\000" "A\000"
+    "F\000" "H\000" "N\000" "Na\000" "W\000" "C\000" "Cc\000" "Cf\000" "Cn\000" "Co\000" "Cs\000" "L\000"
+    "LC\000" "Ll\000" "Lm\000" "Lo\000" "Lt\000" "Lu\000" "M\000" "Mc\000" "Me\000" "Mn\000" "N\000" "Nd\000"
+    "Nl\000" "No\000" "P\000" "Pc\000" "Pd\000" "Pe\000" "Pf\000" "Pi\000" "Po\000" "Ps\000" "S\000" "Sc\000"
+    "Sk\000" "Sm\000" "So\000" "Z\000" "Zl\000" "Zp\000" "Zs\000" "CN\000" "CR\000" "EB\000" "EBG\000" "EM\000"
+    "EX\000" "GAZ\000" "L\000" "LF\000" "LV\000" "LVT\000" "PP\000" "RI\000" "SM\000" "T\000" "V\000" "XX\000"
+    "ZWJ\000" "L\000" "LV\000" "LVT\000" "NA\000" "T\000" "V\000" "Consonant\000" "Extend\000" "Linker\000"
+    "None\000" "Bottom\000" "Bottom_And_Left\000" "Bottom_And_Right\000" "Left\000" "Left_And_Right\000" "NA\000"
+    "Overstruck\000" "Right\000" "Top\000" "Top_And_Bottom\000" "Top_And_Bottom_And_Left\000"
+    "Top_And_Bottom_And_Right\000" "Top_And_Left\000" "Top_And_Left_And_Right\000" "Top_And_Right\000"
+    "Visual_Order_Left\000" "Avagraha\000" "Bindu\000" "Brahmi_Joining_Number\000" "Cantillation_Mark\000"
+    "Consonant\000" "Consonant_Dead\000" "Consonant_Final\000" "Consonant_Head_Letter\000"
+    "Consonant_Initial_Postfixed\000" "Consonant_Killer\000" "Consonant_Medial\000" "Consonant_Placeholder\000"
+    "Consonant_Preceding_Repha\000" "Consonant_Prefixed\000" "Consonant_Subjoined\000"
+    "Consonant_Succeeding_Repha\000" "Consonant_With_Stacker\000" "Gemination_Mark\000" "Invisible_Stacker\000"
+    "Joiner\000" "Modifying_Letter\000" "Non_Joiner\000" "Nukta\000" "Number\000" "Number_Joiner\000" "Other\000"
+    "Pure_Killer\000" "Register_Shifter\000" "Reordering_Killer\000" "Syllable_Modifier\000" "Tone_Letter\000"
+    "Tone_Mark\000" "Virama\000" "Visarga\000" "Vowel\000" "Vowel_Dependent\000" "Vowel_Independent\000"
+    "African_Feh\000" "African_Noon\000" "African_Qaf\000" "Ain\000" "Alaph\000" "Alef\000" "Beh\000" "Beth\000"
+    "Burushaski_Yeh_Barree\000" "Crown_Ain\000" "Crown_Beh\000" "Crown_Feh\000" "Crown_Hah\000" "Crown_Heh\000"
+    "Crown_Kaf\000" "Crown_Meem\000" "Crown_Sad\000" "Crown_Seen\000" "Crown_Tah\000" "Dal\000" "Dalath_Rish\000"
+    "E\000" "Farsi_Yeh\000" "Fe\000" "Feh\000" "Final_Semkath\000" "Gaf\000" "Gamal\000" "Hah\000"
+    "Hanifi_Rohingya_Kinna_Ya\000" "Hanifi_Rohingya_Pa\000" "He\000" "Heh\000" "Heh_Goal\000" "Heth\000"
+    "Kaf\000" "Kaph\000" "Kashmiri_Yeh\000" "Khaph\000" "Knotted_Heh\000" "Lam\000" "Lamadh\000"
+    "Malayalam_Bha\000" "Malayalam_Ja\000" "Malayalam_Lla\000" "Malayalam_Llla\000" "Malayalam_Nga\000"
+    "Malayalam_Nna\000" "Malayalam_Nnna\000" "Malayalam_Nya\000" "Malayalam_Ra\000" "Malayalam_Ssa\000"
+    "Malayalam_Tta\000" "Manichaean_Aleph\000" "Manichaean_Ayin\000" "Manichaean_Beth\000"
+    "Manichaean_Daleth\000" "Manichaean_Dhamedh\000" "Manichaean_Five\000" "Manichaean_Gimel\000"
+    "Manichaean_Heth\000" "Manichaean_Hundred\000" "Manichaean_Kaph\000" "Manichaean_Lamedh\000"
+    "Manichaean_Mem\000" "Manichaean_Nun\000" "Manichaean_One\000" "Manichaean_Pe\000" "Manichaean_Qoph\000"
+    "Manichaean_Resh\000" "Manichaean_Sadhe\000" "Manichaean_Samekh\000" "Manichaean_Taw\000"
+    "Manichaean_Ten\000" "Manichaean_Teth\000" "Manichaean_Thamedh\000" "Manichaean_Twenty\000"
+    "Manichaean_Waw\000" "Manichaean_Yodh\000" "Manichaean_Zayin\000" "Meem\000" "Mim\000" "No_Joining_Group\000"
+    "Noon\000" "Nun\000" "Nya\000" "Pe\000" "Qaf\000" "Qaph\000" "Reh\000" "Reversed_Pe\000" "Rohingya_Yeh\000"
+    "Sad\000" "Sadhe\000" "Seen\000" "Semkath\000" "Shin\000" "Straight_Waw\000" "Swash_Kaf\000" "Syriac_Waw\000"
+    "Tah\000" "Taw\000" "Teh_Marbuta\000" "Teh_Marbuta_Goal\000" "Teth\000" "Thin_Noon\000" "Thin_Yeh\000"
+    "Vertical_Tail\000" "Waw\000" "Yeh\000" "Yeh_Barree\000" "Yeh_With_Tail\000" "Yudh\000" "Yudh_He\000"
+    "Zain\000" "Zhain\000" "C\000" "D\000" "L\000" "R\000" "T\000" "U\000" "AI\000" "AK\000" "AL\000" "AP\000"
+    "AS\000" "B2\000" "BA\000" "BB\000" "BK\000" "CB\000" "CJ\000" "CL\000" "CM\000" "CP\000" "CR\000" "EB\000"
+    "EM\000" "EX\000" "GL\000" "H2\000" "H3\000" "HH\000" "HL\000" "HY\000" "ID\000" "IN\000" "IS\000" "JL\000"
+    "JT\000" "JV\000" "LF\000" "NL\000" "NS\000" "NU\000" "OP\000" "PO\000" "PR\000" "QU\000" "RI\000" "SA\000"
+    "SG\000" "SP\000" "SY\000" "VF\000" "VI\000" "WJ\000" "XX\000" "ZW\000" "ZWJ\000" "M\000" "N\000" "Y\000"
+    "N\000" "Y\000" "M\000" "N\000" "Y\000" "N\000" "Y\000" "De\000" "Di\000" "None\000" "Nu\000" "AT\000"
+    "CL\000" "CR\000" "EX\000" "FO\000" "LE\000" "LF\000" "LO\000" "NU\000" "SC\000" "SE\000" "SP\000" "ST\000"
+    "UP\000" "XX\000" "R\000" "Tr\000" "Tu\000" "U\000" "CR\000" "DQ\000" "EB\000" "EBG\000" "EM\000" "EX\000"
+    "Extend\000" "FO\000" "GAZ\000" "HL\000" "KA\000" "LE\000" "LF\000" "MB\000" "ML\000" "MN\000" "NL\000"
+    "NU\000" "RI\000" "SQ\000" "WSegSpace\000" "XX\000" "ZWJ\000";
+inline constexpr uint16_t value_names_start[455] = {
+    0, 3, 6, 8, 11, 14, 17, 20, 23, 27, 29, 33, 37, 41, 45, 48,
+    52, 56, 58, 62, 66, 70, 72, 75, 77, 79, 81, 83, 85, 87, 89, 91,
+    93, 96, 99, 102, 105, 108, 111, 114, 117, 120, 123, 126, 129, 132, 135, 138,
+    141, 144, 147, 150, 153, 156, 159, 162, 165, 168, 171, 174, 177, 180, 184, 188,
+    192, 196, 200, 204, 208, 212, 216, 220, 224, 228, 232, 236, 240, 244, 248, 252,
+    256, 260, 264, 268, 272, 276, 280, 284, 288, 293, 297, 302, 306, 310, 314, 317,
+    322, 326, 330, 334, 338, 343, 348, 350, 352, 354, 356, 359, 361, 363, 366, 369,
+    372, 375, 378, 380, 383, 386, 389, 392, 395, 398, 400, 403, 406, 409, 411, 414,
+    417, 420, 422, 425, 428, 431, 434, 437, 440, 443, 445, 448, 451, 454, 457, 459,
+    462, 465, 468, 471, 474, 477, 481, 484, 487, 491, 493, 496, 499, 503, 506, 509,
+    512, 514, 516, 519, 523, 525, 528, 532, 535, 537, 539, 549, 556, 563, 568, 575,
+    591, 608, 613, 628, 631, 642, 648, 652, 667, 691, 716, 729, 752, 766, 784, 793,
+    799, 821, 839, 849, 864, 880, 902, 930, 947, 964, 986, 1012, 1031, 1051, 1078, 1101,
+    1117, 1135, 1142, 1159, 1170, 1176, 1183, 1197, 1203, 1215, 1232, 1250, 1268, 1280, 1290, 1297,
+    1305, 1311, 1327, 1345, 1357, 1370, 1382, 1386, 1392, 1397, 1401, 1406, 1428, 1438, 1448, 1458,
+    1468, 1478, 1488, 1499, 1509, 1520, 1530, 1534, 1546, 1548, 1558, 1561, 1565, 1579, 1583, 1589,
+    1593, 1618, 1637, 1640, 1644, 1653, 1658, 1662, 1667, 1680, 1686, 1698, 1702, 1709, 1723, 1736,
+    1750, 1765, 1779, 1793, 1808, 1822, 1835, 1849, 1863, 1880, 1896, 1912, 1930, 1949, 1965, 1982,
+    1998, 2017, 2033, 2051, 2066, 2081, 2096, 2110, 2126, 2142, 2159, 2177, 2192, 2207, 2223, 2242,
+    2260, 2275, 2291, 2308, 2313, 2317, 2334, 2339, 2343, 2347, 2350, 2354, 2359, 2363, 2375, 2388,
+    2392, 2398, 2403, 2411, 2416, 2429, 2439, 2450, 2454, 2458, 2470, 2487, 2492, 2502, 2511, 2525,
+    2529, 2533, 2544, 2558, 2563, 2571, 2576, 2582, 2584, 2586, 2588, 2590, 2592, 2594, 2597, 2600,
+    2603, 2606, 2609, 2612, 2615, 2618, 2621, 2624, 2627, 2630, 2633, 2636, 2639, 2642, 2645, 2648,
+    2651, 2654, 2657, 2660, 2663, 2666, 2669, 2672, 2675, 2678, 2681, 2684, 2687, 2690, 2693, 2696,
+    2699, 2702, 2705, 2708, 2711, 2714, 2717, 2720, 2723, 2726, 2729, 2732, 2735, 2738, 2742, 2744,
+    2746, 2748, 2750, 2752, 2754, 2756, 2758, 2760, 2762, 2765, 2768, 2773, 2776, 2779, 2782, 2785,
+    2788, 2791, 2794, 2797, 2800, 2803, 2806, 2809, 2812, 2815, 2818, 2821, 2823, 2826, 2829, 2831,
+    2834, 2837, 2840, 2844, 2847, 2850, 2857, 2860, 2864, 2867, 2870, 2873, 2876, 2879, 2882, 2885,
+    2888, 2891, 2894, 2897, 2907, 2910, 2914,
 };
 
 // Every value name of each property as loose matching compares it, sorted within the
 // property, and the stored value it stands for.
-inline constexpr const char *value_keys[2220] = {
-    "1.1", "10.0", "11.0", "12.0", "12.1", "13.0", "14.0", "15.0", "15.1", "16.0", "17.0", "18.0", "2.0", "2.1",
-    "3.0", "3.1", "3.2", "4.0", "4.1", "5.0", "5.1", "5.2", "6.0", "6.1", "6.2", "6.3", "7.0", "8.0", "9.0",
-    "na", "unassigned", "v100", "v11", "v110", "v120", "v121", "v130", "v140", "v150", "v151", "v160", "v170",
-    "v180", "v20", "v21", "v30", "v31", "v32", "v40", "v41", "v50", "v51", "v52", "v60", "v61", "v62", "v63",
-    "v70", "v80", "v90", "adlam", "aegeannumbers", "ahom", "alchemical", "alchemicalsymbols", "alphabeticpf",
-    "alphabeticpresentationforms", "anatolianhieroglyphs", "ancientgreekmusic", "ancientgreekmusicalnotation",
-    "ancientgreeknumbers", "ancientsymbols", "arabic", "arabicexta", "arabicextb", "arabicextc",
-    "arabicextendeda", "arabicextendedb", "arabicextendedc", "arabicmath", "arabicmathematicalalphabeticsymbols",
-    "arabicpfa", "arabicpfb", "arabicpresentationformsa", "arabicpresentationformsb", "arabicsup",
-    "arabicsupplement", "archaiccuneiformnumerals", "armenian", "arrows", "ascii", "avestan", "balinese",
-    "bamum", "bamumsup", "bamumsupplement", "basiclatin", "bassavah", "batak", "bengali", "bengalisup",
-    "bengalisupplement", "beriaerfe", "bhaiksuki", "blockelements", "bopomofo", "bopomofoext",
-    "bopomofoextended", "boxdrawing", "brahmi", "braille", "braillepatterns", "buginese", "buhid",
-    "byzantinemusic", "byzantinemusicalsymbols", "canadiansyllabics", "carian", "caucasianalbanian", "chakma",
-    "cham", "cherokee", "cherokeesup", "cherokeesupplement", "chesssymbols", "chorasmian", "cjk", "cjkcompat",
-    "cjkcompatforms", "cjkcompatibility", "cjkcompatibilityforms", "cjkcompatibilityideographs",
-    "cjkcompatibilityideographssupplement", "cjkcompatideographs", "cjkcompatideographssup", "cjkexta",
-    "cjkextb", "cjkextc", "cjkextd", "cjkexte", "cjkextf", "cjkextg", "cjkexth", "cjkexti", "cjkextj",
-    "cjkradicalssup", "cjkradicalssupplement", "cjkstrokes", "cjksymbols", "cjksymbolsandpunctuation",
-    "cjkunifiedideographs", "cjkunifiedideographsextensiona", "cjkunifiedideographsextensionb",
-    "cjkunifiedideographsextensionc", "cjkunifiedideographsextensiond", "cjkunifiedideographsextensione",
-    "cjkunifiedideographsextensionf", "cjkunifiedideographsextensiong", "cjkunifiedideographsextensionh",
-    "cjkunifiedideographsextensioni", "cjkunifiedideographsextensionj", "combiningdiacriticalmarks",
-    "combiningdiacriticalmarksextended", "combiningdiacriticalmarksforsymbols",
-    "combiningdiacriticalmarkssupplement", "combininghalfmarks", "combiningmarksforsymbols",
-    "commonindicnumberforms", "compatjamo", "controlpictures", "coptic", "copticepactnumbers", "countingrod",
-    "countingrodnumerals", "cuneiform", "cuneiformnumbers", "cuneiformnumbersandpunctuation", "currencysymbols",
-    "cypriotsyllabary", "cyprominoan", "cyrillic", "cyrillicexta", "cyrillicextb", "cyrillicextc",
-    "cyrillicextd", "cyrillicextendeda", "cyrillicextendedb", "cyrillicextendedc", "cyrillicextendedd",
-    "cyrillicsup", "cyrillicsupplement", "cyrillicsupplementary", "deseret", "devanagari", "devanagariext",
-    "devanagariexta", "devanagariextended", "devanagariextendeda", "diacriticals", "diacriticalsext",
-    "diacriticalsforsymbols", "diacriticalssup", "dingbats", "divesakuru", "dogra", "domino", "dominotiles",
-    "duployan", "earlydynasticcuneiform", "egyptianhieroglyphformatcontrols", "egyptianhieroglyphs",
-    "egyptianhieroglyphsexta", "egyptianhieroglyphsextendeda", "elbasan", "elymaic", "emoticons",
-    "enclosedalphanum", "enclosedalphanumerics", "enclosedalphanumericsupplement", "enclosedalphanumsup",
-    "enclosedcjk", "enclosedcjklettersandmonths", "enclosedideographicsup", "enclosedideographicsupplement",
-    "ethiopic", "ethiopicext", "ethiopicexta", "ethiopicextb", "ethiopicextended", "ethiopicextendeda",
-    "ethiopicextendedb", "ethiopicsup", "ethiopicsupplement", "garay", "generalpunctuation", "geometricshapes",
-    "geometricshapesext", "geometricshapesextended", "georgian", "georgianext", "georgianextended",
-    "georgiansup", "georgiansupplement", "glagolitic", "glagoliticsup", "glagoliticsupplement", "gothic",
-    "grantha", "greek", "greekandcoptic", "greekext", "greekextended", "gujarati", "gunjalagondi", "gurmukhi",
-    "gurungkhema", "halfandfullforms", "halfmarks", "halfwidthandfullwidthforms", "hangul",
-    "hangulcompatibilityjamo", "hanguljamo", "hanguljamoextendeda", "hanguljamoextendedb", "hangulsyllables",
-    "hanifirohingya", "hanunoo", "hatran", "hebrew", "highprivateusesurrogates", "highpusurrogates",
-    "highsurrogates", "hiragana", "idc", "ideographicdescriptioncharacters", "ideographicsymbols",
-    "ideographicsymbolsandpunctuation", "imperialaramaic", "indicnumberforms", "indicsiyaqnumbers",
-    "inscriptionalpahlavi", "inscriptionalparthian", "ipaext", "ipaextensions", "jamo", "jamoexta", "jamoextb",
-    "javanese", "jurchen", "jurchenradicals", "kaithi", "kaktoviknumerals", "kanaexta", "kanaextb",
-    "kanaextendeda", "kanaextendedb", "kanasup", "kanasupplement", "kanbun", "kangxi", "kangxiradicals",
-    "kannada", "katakana", "katakanaext", "katakanaphoneticextensions", "kawi", "kayahli", "kharoshthi",
-    "khitansmallscript", "khmer", "khmersymbols", "khojki", "khudawadi", "kiratrai", "lao", "latin1",
-    "latin1sup", "latin1supplement", "latinexta", "latinextadditional", "latinextb", "latinextc", "latinextd",
-    "latinexte", "latinextendeda", "latinextendedadditional", "latinextendedb", "latinextendedc",
-    "latinextendedd", "latinextendede", "latinextendedf", "latinextendedg", "latinextf", "latinextg", "lepcha",
-    "letterlikesymbols", "limbu", "lineara", "linearbideograms", "linearbsyllabary", "lisu", "lisusup",
-    "lisusupplement", "lowsurrogates", "lycian", "lydian", "mahajani", "mahjong", "mahjongtiles", "makasar",
-    "malayalam", "mandaic", "manichaean", "marchen", "masaramgondi", "mathalphanum",
-    "mathematicalalphanumericsymbols", "mathematicaloperators", "mathoperators", "mayannumerals", "medefaidrin",
-    "meeteimayek", "meeteimayekext", "meeteimayekextensions", "mendekikakui", "meroiticcursive",
-    "meroitichieroglyphs", "miao", "miscarrows", "miscarrowsext", "miscellaneousmathematicalsymbolsa",
-    "miscellaneousmathematicalsymbolsb", "miscellaneoussymbols", "miscellaneoussymbolsandarrows",
-    "miscellaneoussymbolsandarrowsextended", "miscellaneoussymbolsandpictographs",
-    "miscellaneoussymbolssupplement", "miscellaneoustechnical", "miscmathsymbolsa", "miscmathsymbolsb",
-    "miscpictographs", "miscsymbols", "miscsymbolssup", "misctechnical", "modi", "modifierletters",
-    "modifiertoneletters", "mongolian", "mongoliansup", "mongoliansupplement", "mro", "multani", "music",
-    "musicalsymbols", "musicalsymbolssupplement", "musicsup", "myanmar", "myanmarexta", "myanmarextb",
-    "myanmarextc", "myanmarextendeda", "myanmarextendedb", "myanmarextendedc", "nabataean", "nagmundari",
-    "nandinagari", "nb", "newa", "newtailue", "nko", "noblock", "numberforms", "nushu", "nyiakengpuachuehmong",
-    "ocr", "ogham", "olchiki", "oldhungarian", "olditalic", "oldnortharabian", "oldpermic", "oldpersian",
-    "oldsogdian", "oldsoutharabian", "oldturkic", "olduyghur", "olonal", "opticalcharacterrecognition", "oriya",
-    "ornamentaldingbats", "osage", "osmanya", "ottomansiyaqnumbers", "pahawhhmong", "palmyrene", "paucinhau",
-    "phagspa", "phaistos", "phaistosdisc", "phoenician", "phoneticext", "phoneticextensions",
-    "phoneticextensionssupplement", "phoneticextsup", "playingcards", "privateuse", "privateusearea",
-    "psalterpahlavi", "pua", "punctuation", "rejang", "rumi", "ruminumeralsymbols", "runic", "samaritan",
-    "saurashtra", "seal", "sharada", "sharadasup", "sharadasupplement", "shavian", "shorthandformatcontrols",
-    "siddham", "sidetic", "sinhala", "sinhalaarchaicnumbers", "smallforms", "smallformvariants", "smallkanaext",
-    "smallkanaextension", "sogdian", "sorasompeng", "soyombo", "spacingmodifierletters", "specials", "sundanese",
-    "sundanesesup", "sundanesesupplement", "sunuwar", "suparrowsa", "suparrowsb", "suparrowsc", "superandsub",
-    "superscriptsandsubscripts", "supmathoperators", "supplementalarrowsa", "supplementalarrowsb",
-    "supplementalarrowsc", "supplementalmathematicaloperators", "supplementalpunctuation",
-    "supplementalsymbolsandpictographs", "supplementaryprivateuseareaa", "supplementaryprivateuseareab",
-    "suppuaa", "suppuab", "suppunctuation", "supsymbolsandpictographs", "suttonsignwriting", "sylotinagri",
-    "symbolsandpictographsexta", "symbolsandpictographsextendeda", "symbolsforlegacycomputing",
-    "symbolsforlegacycomputingsup", "symbolsforlegacycomputingsupplement", "syriac", "syriacsup",
-    "syriacsupplement", "tagalog", "tagbanwa", "tags", "taile", "taitham", "taiviet", "taixuanjing",
-    "taixuanjingsymbols", "taiyo", "takri", "tamil", "tamilsup", "tamilsupplement", "tangsa", "tangut",
-    "tangutcomponents", "tangutcomponentssup", "tangutcomponentssupplement", "tangutsup", "tangutsupplement",
-    "telugu", "thaana", "thai", "tibetan", "tifinagh", "tirhuta", "todhri", "tolongsiki", "toto",
-    "transportandmap", "transportandmapsymbols", "tulutigalari", "ucas", "ucasext", "ucasexta", "ugaritic",
-    "unifiedcanadianaboriginalsyllabics", "unifiedcanadianaboriginalsyllabicsextended",
-    "unifiedcanadianaboriginalsyllabicsextendeda", "vai", "variationselectors", "variationselectorssupplement",
-    "vedicext", "vedicextensions", "verticalforms", "vithkuqi", "vs", "vssup", "wancho", "warangciti", "yezidi",
-    "yijing", "yijinghexagramsymbols", "yiradicals", "yisyllables", "zanabazarsquare", "znamennymusic",
-    "znamennymusicalnotation", "adlam", "adlm", "aghb", "ahom", "anatolianhieroglyphs", "arab", "arabic",
-    "armenian", "armi", "armn", "avestan", "avst", "bali", "balinese", "bamu", "bamum", "bass", "bassavah",
-    "batak", "batk", "beng", "bengali", "berf", "beriaerfe", "bhaiksuki", "bhks", "bopo", "bopomofo", "brah",
-    "brahmi", "brai", "braille", "bugi", "buginese", "buhd", "buhid", "cakm", "canadianaboriginal", "cans",
-    "cari", "carian", "caucasianalbanian", "chakma", "cham", "cher", "cherokee", "chorasmian", "chrs", "common",
-    "copt", "coptic", "cpmn", "cprt", "cuneiform", "cypriot", "cyprominoan", "cyrillic", "cyrl", "deseret",
-    "deva", "devanagari", "diak", "divesakuru", "dogr", "dogra", "dsrt", "dupl", "duployan", "egyp",
-    "egyptianhieroglyphs", "elba", "elbasan", "elym", "elymaic", "ethi", "ethiopic", "gara", "garay", "geor",
-    "georgian", "glag", "glagolitic", "gong", "gonm", "goth", "gothic", "gran", "grantha", "greek", "grek",
-    "gujarati", "gujr", "gukh", "gunjalagondi", "gurmukhi", "guru", "gurungkhema", "han", "hang", "hangul",
-    "hani", "hanifirohingya", "hano", "hanunoo", "hatr", "hatran", "hebr", "hebrew", "hira", "hiragana", "hluw",
-    "hmng", "hmnp", "hrkt", "hung", "imperialaramaic", "inherited", "inscriptionalpahlavi",
-    "inscriptionalparthian", "ital", "java", "javanese", "jurc", "jurchen", "kaithi", "kali", "kana", "kannada",
-    "katakana", "katakanaorhiragana", "kawi", "kayahli", "khar", "kharoshthi", "khitansmallscript", "khmer",
-    "khmr", "khoj", "khojki", "khudawadi", "kiratrai", "kits", "knda", "krai", "kthi", "lana", "lao", "laoo",
-    "latin", "latn", "lepc", "lepcha", "limb", "limbu", "lina", "linb", "lineara", "linearb", "lisu", "lyci",
-    "lycian", "lydi", "lydian", "mahajani", "mahj", "maka", "makasar", "malayalam", "mand", "mandaic", "mani",
-    "manichaean", "marc", "marchen", "masaramgondi", "medefaidrin", "medf", "meeteimayek", "mend",
-    "mendekikakui", "merc", "mero", "meroiticcursive", "meroitichieroglyphs", "miao", "mlym", "modi", "mong",
-    "mongolian", "mro", "mroo", "mtei", "mult", "multani", "myanmar", "mymr", "nabataean", "nagm", "nagmundari",
-    "nand", "nandinagari", "narb", "nbat", "newa", "newtailue", "nko", "nkoo", "nshu", "nushu",
-    "nyiakengpuachuehmong", "ogam", "ogham", "olchiki", "olck", "oldhungarian", "olditalic", "oldnortharabian",
-    "oldpermic", "oldpersian", "oldsogdian", "oldsoutharabian", "oldturkic", "olduyghur", "olonal", "onao",
-    "oriya", "orkh", "orya", "osage", "osge", "osma", "osmanya", "ougr", "pahawhhmong", "palm", "palmyrene",
-    "pauc", "paucinhau", "pcun", "perm", "phag", "phagspa", "phli", "phlp", "phnx", "phoenician", "plrd",
-    "protocuneiform", "prti", "psalterpahlavi", "qaac", "qaai", "rejang", "rjng", "rohg", "runic", "runr",
-    "samaritan", "samr", "sarb", "saur", "saurashtra", "seal", "sgnw", "sharada", "shavian", "shaw", "shrd",
-    "sidd", "siddham", "sidetic", "sidt", "signwriting", "sind", "sinh", "sinhala", "sogd", "sogdian", "sogo",
-    "sora", "sorasompeng", "soyo", "soyombo", "sund", "sundanese", "sunu", "sunuwar", "sylo", "sylotinagri",
-    "syrc", "syriac", "tagalog", "tagb", "tagbanwa", "taile", "taitham", "taiviet", "taiyo", "takr", "takri",
-    "tale", "talu", "tamil", "taml", "tang", "tangsa", "tangut", "tavt", "tayo", "telu", "telugu", "tfng",
-    "tglg", "thaa", "thaana", "thai", "tibetan", "tibt", "tifinagh", "tirh", "tirhuta", "tnsa", "todhri", "todr",
-    "tolongsiki", "tols", "toto", "tulutigalari", "tutg", "ugar", "ugaritic", "unknown", "vai", "vaii", "vith",
-    "vithkuqi", "wancho", "wara", "warangciti", "wcho", "xpeo", "xsux", "yezi", "yezidi", "yi", "yiii",
-    "zanabazarsquare", "zanb", "zinh", "zyyy", "zzzz", "al", "an", "arabicletter", "arabicnumber", "b", "bn",
-    "boundaryneutral", "commonseparator", "cs", "en", "es", "et", "europeannumber", "europeanseparator",
-    "europeanterminator", "firststrongisolate", "fsi", "l", "lefttoright", "lefttorightembedding",
-    "lefttorightisolate", "lefttorightoverride", "lre", "lri", "lro", "nonspacingmark", "nsm", "on",
-    "otherneutral", "paragraphseparator", "pdf", "pdi", "popdirectionalformat", "popdirectionalisolate", "r",
-    "righttoleft", "righttoleftembedding", "righttoleftisolate", "righttoleftoverride", "rle", "rli", "rlo", "s",
-    "segmentseparator", "whitespace", "ws", "c", "close", "n", "none", "o", "open", "0", "1", "10", "103", "107",
-    "11", "118", "12", "122", "129", "13", "130", "132", "133", "14", "15", "16", "17", "18", "19", "20", "200",
-    "202", "21", "214", "216", "218", "22", "220", "222", "224", "226", "228", "23", "230", "232", "233", "234",
-    "24", "240", "25", "26", "27", "28", "29", "30", "31", "32", "33", "34", "35", "36", "6", "7", "8", "84",
-    "9", "91", "a", "above", "aboveleft", "aboveright", "al", "ar", "ata", "atar", "atb", "atbl",
-    "attachedabove", "attachedaboveright", "attachedbelow", "attachedbelowleft", "b", "below", "belowleft",
-    "belowright", "bl", "br", "ccc10", "ccc103", "ccc107", "ccc11", "ccc118", "ccc12", "ccc122", "ccc129",
-    "ccc13", "ccc130", "ccc132", "ccc133", "ccc14", "ccc15", "ccc16", "ccc17", "ccc18", "ccc19", "ccc20",
-    "ccc21", "ccc22", "ccc23", "ccc24", "ccc25", "ccc26", "ccc27", "ccc28", "ccc29", "ccc30", "ccc31", "ccc32",
-    "ccc33", "ccc34", "ccc35", "ccc36", "ccc84", "ccc91", "da", "db", "doubleabove", "doublebelow", "hanr",
-    "hanreading", "iotasubscript", "is", "kanavoicing", "kv", "l", "left", "nk", "notreordered", "nr", "nukta",
-    "ov", "overlay", "r", "right", "virama", "vr", "can", "canonical", "circle", "com", "compat", "enc", "fin",
-    "final", "font", "fra", "fraction", "init", "initial", "med", "medial", "nar", "narrow", "nb", "nobreak",
-    "none", "o", "olated", "small", "sml", "sqr", "square", "sub", "sup", "super", "vert", "vertical", "wide",
-    "a", "ambiguous", "f", "fullwidth", "h", "halfwidth", "n", "na", "narrow", "neutral", "w", "wide", "c",
-    "casedletter", "cc", "cf", "closepunctuation", "cn", "cntrl", "co", "combiningmark", "connectorpunctuation",
-    "control", "cs", "currencysymbol", "dashpunctuation", "decimalnumber", "digit", "enclosingmark",
-    "finalpunctuation", "format", "initialpunctuation", "l", "lc", "letter", "letternumber", "lineseparator",
-    "ll", "lm", "lo", "lowercaseletter", "lt", "lu", "m", "mark", "mathsymbol", "mc", "me", "mn",
-    "modifierletter", "modifiersymbol", "n", "nd", "nl", "no", "nonspacingmark", "number", "openpunctuation",
-    "other", "otherletter", "othernumber", "otherpunctuation", "othersymbol", "p", "paragraphseparator", "pc",
-    "pd", "pe", "pf", "pi", "po", "privateuse", "ps", "punct", "punctuation", "s", "sc", "separator", "sk", "sm",
-    "so", "spaceseparator", "spacingmark", "surrogate", "symbol", "titlecaseletter", "unassigned",
-    "uppercaseletter", "z", "zl", "zp", "zs", "cn", "control", "cr", "eb", "ebase", "ebasegaz", "ebg", "em",
-    "emodifier", "ex", "extend", "gaz", "glueafterzwj", "l", "lf", "lv", "lvt", "other", "pp", "prepend",
-    "regionalindicator", "ri", "sm", "spacingmark", "t", "v", "xx", "zwj", "l", "leadingjamo", "lv",
-    "lvsyllable", "lvt", "lvtsyllable", "na", "notapplicable", "t", "trailingjamo", "v", "voweljamo",
-    "consonant", "extend", "linker", "none", "bottom", "bottomandleft", "bottomandright", "left", "leftandright",
-    "na", "notapplicable", "overstruck", "right", "top", "topandbottom", "topandbottomandleft",
-    "topandbottomandright", "topandleft", "topandleftandright", "topandright", "visualorderleft", "avagraha",
-    "bindu", "brahmijoiningnumber", "cantillationmark", "consonant", "consonantdead", "consonantfinal",
-    "consonantheadletter", "consonantinitialpostfixed", "consonantkiller", "consonantmedial",
-    "consonantplaceholder", "consonantprecedingrepha", "consonantprefixed", "consonantsubjoined",
-    "consonantsucceedingrepha", "consonantwithstacker", "geminationmark", "invisiblestacker", "joiner",
-    "modifyingletter", "nonjoiner", "nukta", "number", "numberjoiner", "other", "purekiller", "registershifter",
-    "reorderingkiller", "syllablemodifier", "toneletter", "tonemark", "virama", "visarga", "vowel",
-    "voweldependent", "vowelindependent", "africanfeh", "africannoon", "africanqaf", "ain", "alaph", "alef",
-    "beh", "beth", "burushaskiyehbarree", "crownain", "crownbeh", "crownfeh", "crownhah", "crownheh", "crownkaf",
-    "crownmeem", "crownsad", "crownseen", "crowntah", "dal", "dalathrish", "e", "farsiyeh", "fe", "feh",
-    "finalsemkath", "gaf", "gamal", "hah", "hamzaonhehgoal", "hanifirohingyakinnaya", "hanifirohingyapa", "he",
-    "heh", "hehgoal", "heth", "kaf", "kaph", "kashmiriyeh", "khaph", "knottedheh", "lam", "lamadh",
-    "malayalambha", "malayalamja", "malayalamlla", "malayalamllla", "malayalamnga", "malayalamnna",
-    "malayalamnnna", "malayalamnya", "malayalamra", "malayalamssa", "malayalamtta", "manichaeanaleph",
-    "manichaeanayin", "manichaeanbeth", "manichaeandaleth", "manichaeandhamedh", "manichaeanfive",
-    "manichaeangimel", "manichaeanheth", "manichaeanhundred", "manichaeankaph", "manichaeanlamedh",
-    "manichaeanmem", "manichaeannun", "manichaeanone", "manichaeanpe", "manichaeanqoph", "manichaeanresh",
-    "manichaeansadhe", "manichaeansamekh", "manichaeantaw", "manichaeanten", "manichaeanteth",
-    "manichaeanthamedh", "manichaeantwenty", "manichaeanwaw", "manichaeanyodh", "manichaeanzayin", "meem", "mim",
-    "nojoininggroup", "noon", "nun", "nya", "pe", "qaf", "qaph", "reh", "reversedpe", "rohingyayeh", "sad",
-    "sadhe", "seen", "semkath", "shin", "straightwaw", "swashkaf", "syriacwaw", "tah", "taw", "tehmarbuta",
-    "tehmarbutagoal", "teth", "thinnoon", "thinyeh", "verticaltail", "waw", "yeh", "yehbarree", "yehwithtail",
-    "yudh", "yudhhe", "zain", "zhain", "c", "d", "dualjoining", "joincausing", "l", "leftjoining", "nonjoining",
-    "r", "rightjoining", "t", "transparent", "u", "ai", "ak", "aksara", "aksaraprebase", "aksarastart", "al",
-    "alphabetic", "ambiguous", "ap", "as", "b2", "ba", "bb", "bk", "breakafter", "breakbefore", "breakboth",
-    "breaksymbols", "carriagereturn", "cb", "cj", "cl", "closeparenthesis", "closepunctuation", "cm",
-    "combiningmark", "complexcontext", "conditionaljapanesestarter", "contingentbreak", "cp", "cr", "eb",
-    "ebase", "em", "emodifier", "ex", "exclamation", "gl", "glue", "h2", "h3", "hebrewletter", "hh", "hl", "hy",
-    "hyphen", "id", "ideographic", "in", "infixnumeric", "inseparable", "inseperable", "is", "jl", "jt", "jv",
-    "lf", "linefeed", "mandatorybreak", "nextline", "nl", "nonstarter", "ns", "nu", "numeric", "op",
-    "openpunctuation", "po", "postfixnumeric", "pr", "prefixnumeric", "qu", "quotation", "regionalindicator",
-    "ri", "sa", "sg", "sp", "space", "surrogate", "sy", "unambiguoushyphen", "unknown", "vf", "vi", "virama",
-    "viramafinal", "wj", "wordjoiner", "xx", "zw", "zwj", "zwspace", "m", "maybe", "n", "no", "y", "yes", "n",
-    "no", "y", "yes", "m", "maybe", "n", "no", "y", "yes", "n", "no", "y", "yes", "de", "decimal", "di", "digit",
-    "none", "nu", "numeric", "at", "aterm", "cl", "close", "cr", "ex", "extend", "fo", "format", "le", "lf",
-    "lo", "lower", "nu", "numeric", "oletter", "other", "sc", "scontinue", "se", "sep", "sp", "st", "sterm",
-    "up", "upper", "xx", "r", "rotated", "tr", "transformedrotated", "transformedupright", "tu", "u", "upright",
-    "aletter", "cr", "doublequote", "dq", "eb", "ebase", "ebasegaz", "ebg", "em", "emodifier", "ex", "extend",
-    "extendnumlet", "fo", "format", "gaz", "glueafterzwj", "hebrewletter", "hl", "ka", "katakana", "le", "lf",
-    "mb", "midletter", "midnum", "midnumlet", "ml", "mn", "newline", "nl", "nu", "numeric", "other",
-    "regionalindicator", "ri", "singlequote", "sq", "wsegspace", "xx", "zwj", "f", "false", "n", "no", "t",
-    "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true",
-    "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y",
-    "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes",
-    "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f",
-    "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false",
-    "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n",
-    "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no",
-    "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t",
-    "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true",
-    "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y",
-    "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes",
-    "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f",
-    "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false",
-    "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n",
-    "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no",
-    "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t",
-    "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true",
-    "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y",
-    "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes",
-    "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f",
-    "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false",
-    "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n",
-    "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no",
-    "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t",
-    "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true",
-    "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y",
-    "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes",
-    "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f",
-    "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false",
-    "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n",
-    "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no",
-    "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t",
-    "true", "y", "yes", "f", "false", "n", "no", "t", "true", "y", "yes", "f", "false", "n", "no", "t", "true",
-    "y", "yes",
+inline constexpr char value_keys_text[17532 + 1] =
+    "1.1\000" "10.0\000" "11.0\000" "12.0\000" "12.1\000" "13.0\000" "14.0\000" "15.0\000" "15.1\000" "16.0\000"
+    "17.0\000" "18.0\000" "2.0\000" "2.1\000" "3.0\000" "3.1\000" "3.2\000" "4.0\000" "4.1\000" "5.0\000"
+    "5.1\000" "5.2\000" "6.0\000" "6.1\000" "6.2\000" "6.3\000" "7.0\000" "8.0\000" "9.0\000" "na\000"
+    "unassigned\000" "v100\000" "v11\000" "v110\000" "v120\000" "v121\000" "v130\000" "v140\000" "v150\000"
+    "v151\000" "v160\000" "v170\000" "v180\000" "v20\000" "v21\000" "v30\000" "v31\000" "v32\000" "v40\000"
+    "v41\000" "v50\000" "v51\000" "v52\000" "v60\000" "v61\000" "v62\000" "v63\000" "v70\000" "v80\000" "v90\000"
+    "adlam\000" "aegeannumbers\000" "ahom\000" "alchemical\000" "alchemicalsymbols\000" "alphabeticpf\000"
+    "alphabeticpresentationforms\000" "anatolianhieroglyphs\000" "ancientgreekmusic\000"
+    "ancientgreekmusicalnotation\000" "ancientgreeknumbers\000" "ancientsymbols\000" "arabic\000"
+    "arabicexta\000" "arabicextb\000" "arabicextc\000" "arabicextendeda\000" "arabicextendedb\000"
+    "arabicextendedc\000" "arabicmath\000" "arabicmathematicalalphabeticsymbols\000" "arabicpfa\000"
+    "arabicpfb\000" "arabicpresentationformsa\000" "arabicpresentationformsb\000" "arabicsup\000"
+    "arabicsupplement\000" "archaiccuneiformnumerals\000" "armenian\000" "arrows\000" "ascii\000" "avestan\000"
+    "balinese\000" "bamum\000" "bamumsup\000" "bamumsupplement\000" "basiclatin\000" "bassavah\000" "batak\000"
+    "bengali\000" "bengalisup\000" "bengalisupplement\000" "beriaerfe\000" "bhaiksuki\000" "blockelements\000"
+    "bopomofo\000" "bopomofoext\000" "bopomofoextended\000" "boxdrawing\000" "brahmi\000" "braille\000"
+    "braillepatterns\000" "buginese\000" "buhid\000" "byzantinemusic\000" "byzantinemusicalsymbols\000"
+    "canadiansyllabics\000" "carian\000" "caucasianalbanian\000" "chakma\000" "cham\000" "cherokee\000"
+    "cherokeesup\000" "cherokeesupplement\000" "chesssymbols\000" "chorasmian\000" "cjk\000" "cjkcompat\000"
+    "cjkcompatforms\000" "cjkcompatibility\000" "cjkcompatibilityforms\000" "cjkcompatibilityideographs\000"
+    "cjkcompatibilityideographssupplement\000" "cjkcompatideographs\000" "cjkcompatideographssup\000"
+    "cjkexta\000" "cjkextb\000" "cjkextc\000" "cjkextd\000" "cjkexte\000" "cjkextf\000" "cjkextg\000"
+    "cjkexth\000" "cjkexti\000" "cjkextj\000" "cjkradicalssup\000" "cjkradicalssupplement\000" "cjkstrokes\000"
+    "cjksymbols\000" "cjksymbolsandpunctuation\000" "cjkunifiedideographs\000"
+    "cjkunifiedideographsextensiona\000" "cjkunifiedideographsextensionb\000"
+    "cjkunifiedideographsextensionc\000" "cjkunifiedideographsextensiond\000"
+    "cjkunifiedideographsextensione\000" "cjkunifiedideographsextensionf\000"
+    "cjkunifiedideographsextensiong\000" "cjkunifiedideographsextensionh\000"
+    "cjkunifiedideographsextensioni\000" "cjkunifiedideographsextensionj\000" "combiningdiacriticalmarks\000"
+    "combiningdiacriticalmarksextended\000" "combiningdiacriticalmarksforsymbols\000"
+    "combiningdiacriticalmarkssupplement\000" "combininghalfmarks\000" "combiningmarksforsymbols\000"
+    "commonindicnumberforms\000" "compatjamo\000" "controlpictures\000" "coptic\000" "copticepactnumbers\000"
+    "countingrod\000" "countingrodnumerals\000" "cuneiform\000" "cuneiformnumbers\000"
+    "cuneiformnumbersandpunctuation\000" "currencysymbols\000" "cypriotsyllabary\000" "cyprominoan\000"
+    "cyrillic\000" "cyrillicexta\000" "cyrillicextb\000" "cyrillicextc\000" "cyrillicextd\000"
+    "cyrillicextendeda\000" "cyrillicextendedb\000" "cyrillicextendedc\000" "cyrillicextendedd\000"
+    "cyrillicsup\000" "cyrillicsupplement\000" "cyrillicsupplementary\000" "deseret\000" "devanagari\000"
+    "devanagariext\000" "devanagariexta\000" "devanagariextended\000" "devanagariextendeda\000"
+    "diacriticals\000" "diacriticalsext\000" "diacriticalsforsymbols\000" "diacriticalssup\000" "dingbats\000"
+    "divesakuru\000" "dogra\000" "domino\000" "dominotiles\000" "duployan\000" "earlydynasticcuneiform\000"
+    "egyptianhieroglyphformatcontrols\000" "egyptianhieroglyphs\000" "egyptianhieroglyphsexta\000"
+    "egyptianhieroglyphsextendeda\000" "elbasan\000" "elymaic\000" "emoticons\000" "enclosedalphanum\000"
+    "enclosedalphanumerics\000" "enclosedalphanumericsupplement\000" "enclosedalphanumsup\000" "enclosedcjk\000"
+    "enclosedcjklettersandmonths\000" "enclosedideographicsup\000" "enclosedideographicsupplement\000"
+    "ethiopic\000" "ethiopicext\000" "ethiopicexta\000" "ethiopicextb\000" "ethiopicextended\000"
+    "ethiopicextendeda\000" "ethiopicextendedb\000" "ethiopicsup\000" "ethiopicsupplement\000" "garay\000"
+    "generalpunctuation\000" "geometricshapes\000" "geometricshapesext\000" "geometricshapesextended\000"
+    "georgian\000" "georgianext\000" "georgianextended\000" "georgiansup\000" "georgiansupplement\000"
+    "glagolitic\000" "glagoliticsup\000" "glagoliticsupplement\000" "gothic\000" "grantha\000" "greek\000"
+    "greekandcoptic\000" "greekext\000" "greekextended\000" "gujarati\000" "gunjalagondi\000" "gurmukhi\000"
+    "gurungkhema\000" "halfandfullforms\000" "halfmarks\000" "halfwidthandfullwidthforms\000" "hangul\000"
+    "hangulcompatibilityjamo\000" "hanguljamo\000" "hanguljamoextendeda\000" "hanguljamoextendedb\000"
+    "hangulsyllables\000" "hanifirohingya\000" "hanunoo\000" "hatran\000" "hebrew\000"
+    "highprivateusesurrogates\000" "highpusurrogates\000" "highsurrogates\000" "hiragana\000" "idc\000"
+    "ideographicdescriptioncharacters\000" "ideographicsymbols\000" "ideographicsymbolsandpunctuation\000"
+    "imperialaramaic\000" "indicnumberforms\000" "indicsiyaqnumbers\000" "inscriptionalpahlavi\000"
+    "inscriptionalparthian\000" "ipaext\000" "ipaextensions\000" "jamo\000" "jamoexta\000" "jamoextb\000"
+    "javanese\000" "jurchen\000" "jurchenradicals\000" "kaithi\000" "kaktoviknumerals\000" "kanaexta\000"
+    "kanaextb\000" "kanaextendeda\000" "kanaextendedb\000" "kanasup\000" "kanasupplement\000" "kanbun\000"
+    "kangxi\000" "kangxiradicals\000" "kannada\000" "katakana\000" "katakanaext\000"
+    "katakanaphoneticextensions\000" "kawi\000" "kayahli\000" "kharoshthi\000" "khitansmallscript\000"
+    "khmer\000" "khmersymbols\000" "khojki\000" "khudawadi\000" "kiratrai\000" "lao\000" "latin1\000"
+    "latin1sup\000" "latin1supplement\000" "latinexta\000" "latinextadditional\000" "latinextb\000"
+    "latinextc\000" "latinextd\000" "latinexte\000" "latinextendeda\000" "latinextendedadditional\000"
+    "latinextendedb\000" "latinextendedc\000" "latinextendedd\000" "latinextendede\000" "latinextendedf\000"
+    "latinextendedg\000" "latinextf\000" "latinextg\000" "lepcha\000" "letterlikesymbols\000" "limbu\000"
+    "lineara\000" "linearbideograms\000" "linearbsyllabary\000" "lisu\000" "lisusup\000" "lisusupplement\000"
+    "lowsurrogates\000" "lycian\000" "lydian\000" "mahajani\000" "mahjong\000" "mahjongtiles\000" "makasar\000"
+    "malayalam\000" "mandaic\000" "manichaean\000" "marchen\000" "masaramgondi\000" "mathalphanum\000"
+    "mathematicalalphanumericsymbols\000" "mathematicaloperators\000" "mathoperators\000" "mayannumerals\000"
+    "medefaidrin\000" "meeteimayek\000" "meeteimayekext\000" "meeteimayekextensions\000" "mendekikakui\000"
+    "meroiticcursive\000" "meroitichieroglyphs\000" "miao\000" "miscarrows\000" "miscarrowsext\000"
+    "miscellaneousmathematicalsymbolsa\000" "miscellaneousmathematicalsymbolsb\000" "miscellaneoussymbols\000"
+    "miscellaneoussymbolsandarrows\000" "miscellaneoussymbolsandarrowsextended\000"
+    "miscellaneoussymbolsandpictographs\000" "miscellaneoussymbolssupplement\000" "miscellaneoustechnical\000"
+    "miscmathsymbolsa\000" "miscmathsymbolsb\000" "miscpictographs\000" "miscsymbols\000" "miscsymbolssup\000"
+    "misctechnical\000" "modi\000" "modifierletters\000" "modifiertoneletters\000" "mongolian\000"
+    "mongoliansup\000" "mongoliansupplement\000" "mro\000" "multani\000" "music\000" "musicalsymbols\000"
+    "musicalsymbolssupplement\000" "musicsup\000" "myanmar\000" "myanmarexta\000" "myanmarextb\000"
+    "myanmarextc\000" "myanmarextendeda\000" "myanmarextendedb\000" "myanmarextendedc\000" "nabataean\000"
+    "nagmundari\000" "nandinagari\000" "nb\000" "newa\000" "newtailue\000" "nko\000" "noblock\000"
+    "numberforms\000" "nushu\000" "nyiakengpuachuehmong\000" "ocr\000" "ogham\000" "olchiki\000"
+    "oldhungarian\000" "olditalic\000" "oldnortharabian\000" "oldpermic\000" "oldpersian\000" "oldsogdian\000"
+    "oldsoutharabian\000" "oldturkic\000" "olduyghur\000" "olonal\000" "opticalcharacterrecognition\000"
+    "oriya\000" "ornamentaldingbats\000" "osage\000" "osmanya\000" "ottomansiyaqnumbers\000" "pahawhhmong\000"
+    "palmyrene\000" "paucinhau\000" "phagspa\000" "phaistos\000" "phaistosdisc\000" "phoenician\000"
+    "phoneticext\000" "phoneticextensions\000" "phoneticextensionssupplement\000" "phoneticextsup\000"
+    "playingcards\000" "privateuse\000" "privateusearea\000" "psalterpahlavi\000" "pua\000" "punctuation\000"
+    "rejang\000" "rumi\000" "ruminumeralsymbols\000" "runic\000" "samaritan\000" "saurashtra\000" "seal\000"
+    "sharada\000" "sharadasup\000" "sharadasupplement\000" "shavian\000" "shorthandformatcontrols\000"
+    "siddham\000" "sidetic\000" "sinhala\000" "sinhalaarchaicnumbers\000" "smallforms\000"
+    "smallformvariants\000" "smallkanaext\000" "smallkanaextension\000" "sogdian\000" "sorasompeng\000"
+    "soyombo\000" "spacingmodifierletters\000" "specials\000" "sundanese\000" "sundanesesup\000"
+    "sundanesesupplement\000" "sunuwar\000" "suparrowsa\000" "suparrowsb\000" "suparrowsc\000" "superandsub\000"
+    "superscriptsandsubscripts\000" "supmathoperators\000" "supplementalarrowsa\000" "supplementalarrowsb\000"
+    "supplementalarrowsc\000" "supplementalmathematicaloperators\000" "supplementalpunctuation\000"
+    "supplementalsymbolsandpictographs\000" "supplementaryprivateuseareaa\000" "supplementaryprivateuseareab\000"
+    "suppuaa\000" "suppuab\000" "suppunctuation\000" "supsymbolsandpictographs\000" "suttonsignwriting\000"
+    "sylotinagri\000" "symbolsandpictographsexta\000" "symbolsandpictographsextendeda\000"
+    "symbolsforlegacycomputing\000" "symbolsforlegacycomputingsup\000" "symbolsforlegacycomputingsupplement\000"
+    "syriac\000" "syriacsup\000" "syriacsupplement\000" "tagalog\000" "tagbanwa\000" "tags\000" "taile\000"
+    "taitham\000" "taiviet\000" "taixuanjing\000" "taixuanjingsymbols\000" "taiyo\000" "takri\000" "tamil\000"
+    "tamilsup\000" "tamilsupplement\000" "tangsa\000" "tangut\000" "tangutcomponents\000"
+    "tangutcomponentssup\000" "tangutcomponentssupplement\000" "tangutsup\000" "tangutsupplement\000"
+    "telugu\000" "thaana\000" "thai\000" "tibetan\000" "tifinagh\000" "tirhuta\000" "todhri\000" "tolongsiki\000"
+    "toto\000" "transportandmap\000" "transportandmapsymbols\000" "tulutigalari\000" "ucas\000" "ucasext\000"
+    "ucasexta\000" "ugaritic\000" "unifiedcanadianaboriginalsyllabics\000"
+    "unifiedcanadianaboriginalsyllabicsextended\000" "unifiedcanadianaboriginalsyllabicsextendeda\000" "vai\000"
+    "variationselectors\000" "variationselectorssupplement\000" "vedicext\000" "vedicextensions\000"
+    "verticalforms\000" "vithkuqi\000" "vs\000" "vssup\000" "wancho\000" "warangciti\000" "yezidi\000"
+    "yijing\000" "yijinghexagramsymbols\000" "yiradicals\000" "yisyllables\000" "zanabazarsquare\000"
+    "znamennymusic\000" "znamennymusicalnotation\000" "adlam\000" "adlm\000" "aghb\000" "ahom\000"
+    "anatolianhieroglyphs\000" "arab\000" "arabic\000" "armenian\000" "armi\000" "armn\000" "avestan\000"
+    "avst\000" "bali\000" "balinese\000" "bamu\000" "bamum\000" "bass\000" "bassavah\000" "batak\000" "batk\000"
+    "beng\000" "bengali\000" "berf\000" "beriaerfe\000" "bhaiksuki\000" "bhks\000" "bopo\000" "bopomofo\000"
+    "brah\000" "brahmi\000" "brai\000" "braille\000" "bugi\000" "buginese\000" "buhd\000" "buhid\000" "cakm\000"
+    "canadianaboriginal\000" "cans\000" "cari\000" "carian\000" "caucasianalbanian\000" "chakma\000" "cham\000"
+    "cher\000" "cherokee\000" "chorasmian\000" "chrs\000" "common\000" "copt\000" "coptic\000" "cpmn\000"
+    "cprt\000" "cuneiform\000" "cypriot\000" "cyprominoan\000" "cyrillic\000" "cyrl\000" "deseret\000" "deva\000"
+    "devanagari\000" "diak\000" "divesakuru\000" "dogr\000" "dogra\000" "dsrt\000" "dupl\000" "duployan\000"
+    "egyp\000" "egyptianhieroglyphs\000" "elba\000" "elbasan\000" "elym\000" "elymaic\000" "ethi\000"
+    "ethiopic\000" "gara\000" "garay\000" "geor\000" "georgian\000" "glag\000" "glagolitic\000" "gong\000"
+    "gonm\000" "goth\000" "gothic\000" "gran\000" "grantha\000" "greek\000" "grek\000" "gujarati\000" "gujr\000"
+    "gukh\000" "gunjalagondi\000" "gurmukhi\000" "guru\000" "gurungkhema\000" "han\000" "hang\000" "hangul\000"
+    "hani\000" "hanifirohingya\000" "hano\000" "hanunoo\000" "hatr\000" "hatran\000" "hebr\000" "hebrew\000"
+    "hira\000" "hiragana\000" "hluw\000" "hmng\000" "hmnp\000" "hrkt\000" "hung\000" "imperialaramaic\000"
+    "inherited\000" "inscriptionalpahlavi\000" "inscriptionalparthian\000" "ital\000" "java\000" "javanese\000"
+    "jurc\000" "jurchen\000" "kaithi\000" "kali\000" "kana\000" "kannada\000" "katakana\000"
+    "katakanaorhiragana\000" "kawi\000" "kayahli\000" "khar\000" "kharoshthi\000" "khitansmallscript\000"
+    "khmer\000" "khmr\000" "khoj\000" "khojki\000" "khudawadi\000" "kiratrai\000" "kits\000" "knda\000"
+    "krai\000" "kthi\000" "lana\000" "lao\000" "laoo\000" "latin\000" "latn\000" "lepc\000" "lepcha\000"
+    "limb\000" "limbu\000" "lina\000" "linb\000" "lineara\000" "linearb\000" "lisu\000" "lyci\000" "lycian\000"
+    "lydi\000" "lydian\000" "mahajani\000" "mahj\000" "maka\000" "makasar\000" "malayalam\000" "mand\000"
+    "mandaic\000" "mani\000" "manichaean\000" "marc\000" "marchen\000" "masaramgondi\000" "medefaidrin\000"
+    "medf\000" "meeteimayek\000" "mend\000" "mendekikakui\000" "merc\000" "mero\000" "meroiticcursive\000"
+    "meroitichieroglyphs\000" "miao\000" "mlym\000" "modi\000" "mong\000" "mongolian\000" "mro\000" "mroo\000"
+    "mtei\000" "mult\000" "multani\000" "myanmar\000" "mymr\000" "nabataean\000" "nagm\000" "nagmundari\000"
+    "nand\000" "nandinagari\000" "narb\000" "nbat\000" "newa\000" "newtailue\000" "nko\000" "nkoo\000" "nshu\000"
+    "nushu\000" "nyiakengpuachuehmong\000" "ogam\000" "ogham\000" "olchiki\000" "olck\000" "oldhungarian\000"
+    "olditalic\000" "oldnortharabian\000" "oldpermic\000" "oldpersian\000" "oldsogdian\000" "oldsoutharabian\000"
+    "oldturkic\000" "olduyghur\000" "olonal\000" "onao\000" "oriya\000" "orkh\000" "orya\000" "osage\000"
+    "osge\000" "osma\000" "osmanya\000" "ougr\000" "pahawhhmong\000" "palm\000" "palmyrene\000" "pauc\000"
+    "paucinhau\000" "pcun\000" "perm\000" "phag\000" "phagspa\000" "phli\000" "phlp\000" "phnx\000"
+    "phoenician\000" "plrd\000" "protocuneiform\000" "prti\000" "psalterpahlavi\000" "qaac\000" "qaai\000"
+    "rejang\000" "rjng\000" "rohg\000" "runic\000" "runr\000" "samaritan\000" "samr\000" "sarb\000" "saur\000"
+    "saurashtra\000" "seal\000" "sgnw\000" "sharada\000" "shavian\000" "shaw\000" "shrd\000" "sidd\000"
+    "siddham\000" "sidetic\000" "sidt\000" "signwriting\000" "sind\000" "sinh\000" "sinhala\000" "sogd\000"
+    "sogdian\000" "sogo\000" "sora\000" "sorasompeng\000" "soyo\000" "soyombo\000" "sund\000" "sundanese\000"
+    "sunu\000" "sunuwar\000" "sylo\000" "sylotinagri\000" "syrc\000" "syriac\000" "tagalog\000" "tagb\000"
+    "tagbanwa\000" "taile\000" "taitham\000" "taiviet\000" "taiyo\000" "takr\000" "takri\000" "tale\000"
+    "talu\000" "tamil\000" "taml\000" "tang\000" "tangsa\000" "tangut\000" "tavt\000" "tayo\000" "telu\000"
+    "telugu\000" "tfng\000" "tglg\000" "thaa\000" "thaana\000" "thai\000" "tibetan\000" "tibt\000" "tifinagh\000"
+    "tirh\000" "tirhuta\000" "tnsa\000" "todhri\000" "todr\000" "tolongsiki\000" "tols\000" "toto\000"
+    "tulutigalari\000" "tutg\000" "ugar\000" "ugaritic\000" "unknown\000" "vai\000" "vaii\000" "vith\000"
+    "vithkuqi\000" "wancho\000" "wara\000" "warangciti\000" "wcho\000" "xpeo\000" "xsux\000" "yezi\000"
+    "yezidi\000" "yi\000" "yiii\000" "zanabazarsquare\000" "zanb\000" "zinh\000" "zyyy\000" "zzzz\000" "al\000"
+    "an\000" "arabicletter\000" "arabicnumber\000" "b\000" "bn\000" "boundaryneutral\000" "commonseparator\000"
+    "cs\000" "en\000" "es\000" "et\000" "europeannumber\000" "europeanseparator\000" "europeanterminator\000"
+    "firststrongisolate\000" "fsi\000" "l\000" "lefttoright\000" "lefttorightembedding\000"
+    "lefttorightisolate\000" "lefttorightoverride\000" "lre\000" "lri\000" "lro\000" "nonspacingmark\000"
+    "nsm\000" "on\000" "otherneutral\000" "paragraphseparator\000" "pdf\000" "pdi\000" "popdirectionalformat\000"
+    "popdirectionalisolate\000" "r\000" "righttoleft\000" "righttoleftembedding\000" "righttoleftisolate\000"
+    "righttoleftoverride\000" "rle\000" "rli\000" "rlo\000" "s\000" "segmentseparator\000" "whitespace\000"
+    "ws\000" "c\000" "close\000" "n\000" "none\000" "o\000" "open\000" "0\000" "1\000" "10\000" "103\000"
+    "107\000" "11\000" "118\000" "12\000" "122\000" "129\000" "13\000" "130\000" "132\000" "133\000" "14\000"
+    "15\000" "16\000" "17\000" "18\000" "19\000" "20\000" "200\000" "202\000" "21\000" "214\000" "216\000"
+    "218\000" "22\000" "220\000" "222\000" "224\000" "226\000" "228\000" "23\000" "230\000" "232\000" "233\000"
+    "234\000" "24\000" "240\000" "25\000" "26\000" "27\000" "28\000" "29\000" "30\000" "31\000" "32\000" "33\000"
+    "34\000" "35\000" "36\000" "6\000" "7\000" "8\000" "84\000" "9\000" "91\000" "a\000" "above\000"
+    "aboveleft\000" "aboveright\000" "al\000" "ar\000" "ata\000" "atar\000" "atb\000" "atbl\000"
+    "attachedabove\000" "attachedaboveright\000" "attachedbelow\000" "attachedbelowleft\000" "b\000" "below\000"
+    "belowleft\000" "belowright\000" "bl\000" "br\000" "ccc10\000" "ccc103\000" "ccc107\000" "ccc11\000"
+    "ccc118\000" "ccc12\000" "ccc122\000" "ccc129\000" "ccc13\000" "ccc130\000" "ccc132\000" "ccc133\000"
+    "ccc14\000" "ccc15\000" "ccc16\000" "ccc17\000" "ccc18\000" "ccc19\000" "ccc20\000" "ccc21\000" "ccc22\000"
+    "ccc23\000" "ccc24\000" "ccc25\000" "ccc26\000" "ccc27\000" "ccc28\000" "ccc29\000" "ccc30\000" "ccc31\000"
+    "ccc32\000" "ccc33\000" "ccc34\000" "ccc35\000" "ccc36\000" "ccc84\000" "ccc91\000" "da\000" "db\000"
+    "doubleabove\000" "doublebelow\000" "hanr\000" "hanreading\000" "iotasubscript\000" "is\000"
+    "kanavoicing\000" "kv\000" "l\000" "left\000" "nk\000" "notreordered\000" "nr\000" "nukta\000" "ov\000"
+    "overlay\000" "r\000" "right\000" "virama\000" "vr\000" "can\000" "canonical\000" "circle\000" "com\000"
+    "compat\000" "enc\000" "fin\000" "final\000" "font\000" "fra\000" "fraction\000" "init\000" "initial\000"
+    "med\000" "medial\000" "nar\000" "narrow\000" "nb\000" "nobreak\000" "none\000" "o\000" "olated\000"
+    "small\000" "sml\000" "sqr\000" "square\000" "sub\000" "sup\000" "super\000" "vert\000" "vertical\000"
+    "wide\000" "a\000" "ambiguous\000" "f\000" "fullwidth\000" "h\000" "halfwidth\000" "n\000" "na\000"
+    "narrow\000" "neutral\000" "w\000" "wide\000" "c\000" "casedletter\000" "cc\000" "cf\000"
+    "closepunctuation\000" "cn\000" "cntrl\000" "co\000" "combiningmark\000" "connectorpunctuation\000"
+    "control\000" "cs\000" "currencysymbol\000" "dashpunctuation\000" "decimalnumber\000" "digit\000"
+    "enclosingmark\000" "finalpunctuation\000" "format\000" "initialpunctuation\000" "l\000" "lc\000"
+    "letter\000" "letternumber\000" "lineseparator\000" "ll\000" "lm\000" "lo\000" "lowercaseletter\000" "lt\000"
+    "lu\000" "m\000" "mark\000" "mathsymbol\000" "mc\000" "me\000" "mn\000" "modifierletter\000"
+    "modifiersymbol\000" "n\000" "nd\000" "nl\000" "no\000" "nonspacingmark\000" "number\000"
+    "openpunctuation\000" "other\000" "otherletter\000" "othernumber\000" "otherpunctuation\000"
+    "othersymbol\000" "p\000" "paragraphseparator\000" "pc\000" "pd\000" "pe\000" "pf\000" "pi\000" "po\000"
+    "privateuse\000" "ps\000" "punct\000" "punctuation\000" "s\000" "sc\000" "separator\000" "sk\000" "sm\000"
+    "so\000" "spaceseparator\000" "spacingmark\000" "surrogate\000" "symbol\000" "titlecaseletter\000"
+    "unassigned\000" "uppercaseletter\000" "z\000" "zl\000" "zp\000" "zs\000" "cn\000" "control\000" "cr\000"
+    "eb\000" "ebase\000" "ebasegaz\000" "ebg\000" "em\000" "emodifier\000" "ex\000" "extend\000" "gaz\000"
+    "glueafterzwj\000" "l\000" "lf\000" "lv\000" "lvt\000" "other\000" "pp\000" "prepend\000"
+    "regionalindicator\000" "ri\000" "sm\000" "spacingmark\000" "t\000" "v\000" "xx\000" "zwj\000" "l\000"
+    "leadingjamo\000" "lv\000" "lvsyllable\000" "lvt\000" "lvtsyllable\000" "na\000" "notapplicable\000" "t\000"
+    "trailingjamo\000" "v\000" "voweljamo\000" "consonant\000" "extend\000" "linker\000" "none\000" "bottom\000"
+    "bottomandleft\000" "bottomandright\000" "left\000" "leftandright\000" "na\000" "notapplicable\000"
+    "overstruck\000" "right\000" "top\000" "topandbottom\000" "topandbottomandleft\000"
+    "topandbottomandright\000" "topandleft\000" "topandleftandright\000" "topandright\000" "visualorderleft\000"
+    "avagraha\000" "bindu\000" "brahmijoiningnumber\000" "cantillationmark\000" "consonant\000"
+    "consonantdead\000" "consonantfinal\000" "consonantheadletter\000" "consonantinitialpostfixed\000"
+    "consonantkiller\000" "consonantmedial\000" "consonantplaceholder\000" "consonantprecedingrepha\000"
+    "consonantprefixed\000" "consonantsubjoined\000" "consonantsucceedingrepha\000" "consonantwithstacker\000"
+    "geminationmark\000" "invisiblestacker\000" "joiner\000" "modifyingletter\000" "nonjoiner\000" "nukta\000"
+    "number\000" "numberjoiner\000" "other\000" "purekiller\000" "registershifter\000" "reorderingkiller\000"
+    "syllablemodifier\000" "toneletter\000" "tonemark\000" "virama\000" "visarga\000" "vowel\000"
+    "voweldependent\000" "vowelindependent\000" "africanfeh\000" "africannoon\000" "africanqaf\000" "ain\000"
+    "alaph\000" "alef\000" "beh\000" "beth\000" "burushaskiyehbarree\000" "crownain\000" "crownbeh\000"
+    "crownfeh\000" "crownhah\000" "crownheh\000" "crownkaf\000" "crownmeem\000" "crownsad\000" "crownseen\000"
+    "crowntah\000" "dal\000" "dalathrish\000" "e\000" "farsiyeh\000" "fe\000" "feh\000" "finalsemkath\000"
+    "gaf\000" "gamal\000" "hah\000" "hamzaonhehgoal\000" "hanifirohingyakinnaya\000" "hanifirohingyapa\000"
+    "he\000" "heh\000" "hehgoal\000" "heth\000" "kaf\000" "kaph\000" "kashmiriyeh\000" "khaph\000"
+    "knottedheh\000" "lam\000" "lamadh\000" "malayalambha\000" "malayalamja\000" "malayalamlla\000"
+    "malayalamllla\000" "malayalamnga\000" "malayalamnna\000" "malayalamnnna\000" "malayalamnya\000"
+    "malayalamra\000" "malayalamssa\000" "malayalamtta\000" "manichaeanaleph\000" "manichaeanayin\000"
+    "manichaeanbeth\000" "manichaeandaleth\000" "manichaeandhamedh\000" "manichaeanfive\000"
+    "manichaeangimel\000" "manichaeanheth\000" "manichaeanhundred\000" "manichaeankaph\000"
+    "manichaeanlamedh\000" "manichaeanmem\000" "manichaeannun\000" "manichaeanone\000" "manichaeanpe\000"
+    "manichaeanqoph\000" "manichaeanresh\000" "manichaeansadhe\000" "manichaeansamekh\000" "manichaeantaw\000"
+    "manichaeanten\000" "manichaeanteth\000" "manichaeanthamedh\000" "manichaeantwenty\000" "manichaeanwaw\000"
+    "manichaeanyodh\000" "manichaeanzayin\000" "meem\000" "mim\000" "nojoininggroup\000" "noon\000" "nun\000"
+    "nya\000" "pe\000" "qaf\000" "qaph\000" "reh\000" "reversedpe\000" "rohingyayeh\000" "sad\000" "sadhe\000"
+    "seen\000" "semkath\000" "shin\000" "straightwaw\000" "swashkaf\000" "syriacwaw\000" "tah\000" "taw\000"
+    "tehmarbuta\000" "tehmarbutagoal\000" "teth\000" "thinnoon\000" "thinyeh\000" "verticaltail\000" "waw\000"
+    "yeh\000" "yehbarree\000" "yehwithtail\000" "yudh\000" "yudhhe\000" "zain\000" "zhain\000" "c\000" "d\000"
+    "dualjoining\000" "joincausing\000" "l\000" "leftjoining\000" "nonjoining\000" "r\000" "rightjoining\000"
+    "t\000" "transparent\000" "u\000" "ai\000" "ak\000" "aksara\000" "aksaraprebase\000" "aksarastart\000"
+    "al\000" "alphabetic\000" "ambiguous\000" "ap\000" "as\000" "b2\000" "ba\000" "bb\000" "bk\000"
+    "breakafter\000" "breakbefore\000" "breakboth\000" "breaksymbols\000" "carriagereturn\000" "cb\000" "cj\000"
+    "cl\000" "closeparenthesis\000" "closepunctuation\000" "cm\000" "combiningmark\000" "complexcontext\000"
+    "conditionaljapanesestarter\000" "contingentbreak\000" "cp\000" "cr\000" "eb\000" "ebase\000" "em\000"
+    "emodifier\000" "ex\000" "exclamation\000" "gl\000" "glue\000" "h2\000" "h3\000" "hebrewletter\000" "hh\000"
+    "hl\000" "hy\000" "hyphen\000" "id\000" "ideographic\000" "in\000" "infixnumeric\000" "inseparable\000"
+    "inseperable\000" "is\000" "jl\000" "jt\000" "jv\000" "lf\000" "linefeed\000" "mandatorybreak\000"
+    "nextline\000" "nl\000" "nonstarter\000" "ns\000" "nu\000" "numeric\000" "op\000" "openpunctuation\000"
+    "po\000" "postfixnumeric\000" "pr\000" "prefixnumeric\000" "qu\000" "quotation\000" "regionalindicator\000"
+    "ri\000" "sa\000" "sg\000" "sp\000" "space\000" "surrogate\000" "sy\000" "unambiguoushyphen\000"
+    "unknown\000" "vf\000" "vi\000" "virama\000" "viramafinal\000" "wj\000" "wordjoiner\000" "xx\000" "zw\000"
+    "zwj\000" "zwspace\000" "m\000" "maybe\000" "n\000" "no\000" "y\000" "yes\000" "n\000" "no\000" "y\000"
+    "yes\000" "m\000" "maybe\000" "n\000" "no\000" "y\000" "yes\000" "n\000" "no\000" "y\000" "yes\000" "de\000"
+    "decimal\000" "di\000" "digit\000" "none\000" "nu\000" "numeric\000" "at\000" "aterm\000" "cl\000"
+    "close\000" "cr\000" "ex\000" "extend\000" "fo\000" "format\000" "le\000" "lf\000" "lo\000" "lower\000"
+    "nu\000" "numeric\000" "oletter\000" "other\000" "sc\000" "scontinue\000" "se\000" "sep\000" "sp\000"
+    "st\000" "sterm\000" "up\000" "upper\000" "xx\000" "r\000" "rotated\000" "tr\000" "transformedrotated\000"
+    "transformedupright\000" "tu\000" "u\000" "upright\000" "aletter\000" "cr\000" "doublequote\000" "dq\000"
+    "eb\000" "ebase\000" "ebasegaz\000" "ebg\000" "em\000" "emodifier\000" "ex\000" "extend\000"
+    "extendnumlet\000" "fo\000" "format\000" "gaz\000" "glueafterzwj\000" "hebrewletter\000" "hl\000" "ka\000"
+    "katakana\000" "le\000" "lf\000" "mb\000" "midletter\000" "midnum\000" "midnumlet\000" "ml\000" "mn\000"
+    "newline\000" "nl\000" "nu\000" "numeric\000" "other\000" "regionalindicator\000" "ri\000" "singlequote\000"
+    "sq\000" "wsegspace\000" "xx\000" "zwj\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000"
+    "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000"
+    "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000"
+    "false\000" "n\000" "no\000" "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000"
+    "t\000" "true\000" "y\000" "yes\000" "f\000" "false\000" "n\000" "no\000" "t\000" "true\000" "y\000"
+    "yes\000";
+inline constexpr uint16_t value_keys_start[2221] = {
+    0, 4, 9, 14, 19, 24, 29, 34, 39, 44, 49, 54, 59, 63, 67, 71,
+    75, 79, 83, 87, 91, 95, 99, 103, 107, 111, 115, 119, 123, 127, 130, 141,
+    146, 150, 155, 160, 165, 170, 175, 180, 185, 190, 195, 200, 204, 208, 212, 216,
+    220, 224, 228, 232, 236, 240, 244, 248, 252, 256, 260, 264, 268, 274, 288, 293,
+    304, 322, 335, 363, 384, 402, 430, 450, 465, 472, 483, 494, 505, 521, 537, 553,
+    564, 600, 610, 620, 645, 670, 680, 697, 722, 731, 738, 744, 752, 761, 767, 776,
+    792, 803, 812, 818, 826, 837, 855, 865, 875, 889, 898, 910, 927, 938, 945, 953,
+    969, 978, 984, 999, 1023, 1041, 1048, 1066, 1073, 1078, 1087, 1099, 1118, 1131, 1142, 1146,
+    1156, 1171, 1188, 1210, 1237, 1274, 1294, 1317, 1325, 1333, 1341, 1349, 1357, 1365, 1373, 1381,
+    1389, 1397, 1412, 1434, 1445, 1456, 1481, 1502, 1533, 1564, 1595, 1626, 1657, 1688, 1719, 1750,
+    1781, 1812, 1838, 1872, 1908, 1944, 1963, 1988, 2011, 2022, 2038, 2045, 2064, 2076, 2096, 2106,
+    2123, 2154, 2170, 2187, 2199, 2208, 2221, 2234, 2247, 2260, 2278, 2296, 2314, 2332, 2344, 2363,
+    2385, 2393, 2404, 2418, 2433, 2452, 2472, 2485, 2501, 2524, 2540, 2549, 2560, 2566, 2573, 2585,
+    2594, 2617, 2650, 2670, 2694, 2723, 2731, 2739, 2749, 2766, 2788, 2819, 2839, 2851, 2879, 2902,
+    2932, 2941, 2953, 2966, 2979, 2996, 3014, 3032, 3044, 3063, 3069, 3088, 3104, 3123, 3147, 3156,
+    3168, 3185, 3197, 3216, 3227, 3241, 3262, 3269, 3277, 3283, 3298, 3307, 3321, 3330, 3343, 3352,
+    3364, 3381, 3391, 3418, 3425, 3449, 3460, 3480, 3500, 3516, 3531, 3539, 3546, 3553, 3578, 3595,
+    3610, 3619, 3623, 3656, 3675, 3708, 3724, 3741, 3759, 3780, 3802, 3809, 3823, 3828, 3837, 3846,
+    3855, 3863, 3879, 3886, 3903, 3912, 3921, 3935, 3949, 3957, 3972, 3979, 3986, 4001, 4009, 4018,
+    4030, 4057, 4062, 4070, 4081, 4099, 4105, 4118, 4125, 4135, 4144, 4148, 4155, 4165, 4182, 4192,
+    4211, 4221, 4231, 4241, 4251, 4266, 4290, 4305, 4320, 4335, 4350, 4365, 4380, 4390, 4400, 4407,
+    4425, 4431, 4439, 4456, 4473, 4478, 4486, 4501, 4515, 4522, 4529, 4538, 4546, 4559, 4567, 4577,
+    4585, 4596, 4604, 4617, 4630, 4662, 4684, 4698, 4712, 4724, 4736, 4751, 4773, 4786, 4802, 4822,
+    4827, 4838, 4852, 4886, 4920, 4941, 4971, 5009, 5044, 5075, 5098, 5115, 5132, 5148, 5160, 5175,
+    5189, 5194, 5210, 5230, 5240, 5253, 5273, 5277, 5285, 5291, 5306, 5331, 5340, 5348, 5360, 5372,
+    5384, 5401, 5418, 5435, 5445, 5456, 5468, 5471, 5476, 5486, 5490, 5498, 5510, 5516, 5537, 5541,
+    5547, 5555, 5568, 5578, 5594, 5604, 5615, 5626, 5642, 5652, 5662, 5669, 5697, 5703, 5722, 5728,
+    5736, 5756, 5768, 5778, 5788, 5796, 5805, 5818, 5829, 5841, 5860, 5889, 5904, 5917, 5928, 5943,
+    5958, 5962, 5974, 5981, 5986, 6005, 6011, 6021, 6032, 6037, 6045, 6056, 6074, 6082, 6106, 6114,
+    6122, 6130, 6152, 6163, 6181, 6194, 6213, 6221, 6233, 6241, 6264, 6273, 6283, 6296, 6316, 6324,
+    6335, 6346, 6357, 6369, 6395, 6412, 6432, 6452, 6472, 6506, 6530, 6564, 6593, 6622, 6630, 6638,
+    6653, 6678, 6696, 6708, 6734, 6765, 6791, 6820, 6856, 6863, 6873, 6890, 6898, 6907, 6912, 6918,
+    6926, 6934, 6946, 6965, 6971, 6977, 6983, 6992, 7008, 7015, 7022, 7039, 7059, 7086, 7096, 7113,
+    7120, 7127, 7132, 7140, 7149, 7157, 7164, 7175, 7180, 7196, 7219, 7232, 7237, 7245, 7254, 7263,
+    7298, 7341, 7385, 7389, 7408, 7437, 7446, 7462, 7476, 7485, 7488, 7494, 7501, 7512, 7519, 7526,
+    7548, 7559, 7571, 7587, 7601, 7625, 7631, 7636, 7641, 7646, 7667, 7672, 7679, 7688, 7693, 7698,
+    7706, 7711, 7716, 7725, 7730, 7736, 7741, 7750, 7756, 7761, 7766, 7774, 7779, 7789, 7799, 7804,
+    7809, 7818, 7823, 7830, 7835, 7843, 7848, 7857, 7862, 7868, 7873, 7892, 7897, 7902, 7909, 7927,
+    7934, 7939, 7944, 7953, 7964, 7969, 7976, 7981, 7988, 7993, 7998, 8008, 8016, 8028, 8037, 8042,
+    8050, 8055, 8066, 8071, 8082, 8087, 8093, 8098, 8103, 8112, 8117, 8137, 8142, 8150, 8155, 8163,
+    8168, 8177, 8182, 8188, 8193, 8202, 8207, 8218, 8223, 8228, 8233, 8240, 8245, 8253, 8259, 8264,
+    8273, 8278, 8283, 8296, 8305, 8310, 8322, 8326, 8331, 8338, 8343, 8358, 8363, 8371, 8376, 8383,
+    8388, 8395, 8400, 8409, 8414, 8419, 8424, 8429, 8434, 8450, 8460, 8481, 8503, 8508, 8513, 8522,
+    8527, 8535, 8542, 8547, 8552, 8560, 8569, 8588, 8593, 8601, 8606, 8617, 8635, 8641, 8646, 8651,
+    8658, 8668, 8677, 8682, 8687, 8692, 8697, 8702, 8706, 8711, 8717, 8722, 8727, 8734, 8739, 8745,
+    8750, 8755, 8763, 8771, 8776, 8781, 8788, 8793, 8800, 8809, 8814, 8819, 8827, 8837, 8842, 8850,
+    8855, 8866, 8871, 8879, 8892, 8904, 8909, 8921, 8926, 8939, 8944, 8949, 8965, 8985, 8990, 8995,
+    9000, 9005, 9015, 9019, 9024, 9029, 9034, 9042, 9050, 9055, 9065, 9070, 9081, 9086, 9098, 9103,
+    9108, 9113, 9123, 9127, 9132, 9137, 9143, 9164, 9169, 9175, 9183, 9188, 9201, 9211, 9227, 9237,
+    9248, 9259, 9275, 9285, 9295, 9302, 9307, 9313, 9318, 9323, 9329, 9334, 9339, 9347, 9352, 9364,
+    9369, 9379, 9384, 9394, 9399, 9404, 9409, 9417, 9422, 9427, 9432, 9443, 9448, 9463, 9468, 9483,
+    9488, 9493, 9500, 9505, 9510, 9516, 9521, 9531, 9536, 9541, 9546, 9557, 9562, 9567, 9575, 9583,
+    9588, 9593, 9598, 9606, 9614, 9619, 9631, 9636, 9641, 9649, 9654, 9662, 9667, 9672, 9684, 9689,
+    9697, 9702, 9712, 9717, 9725, 9730, 9742, 9747, 9754, 9762, 9767, 9776, 9782, 9790, 9798, 9804,
+    9809, 9815, 9820, 9825, 9831, 9836, 9841, 9848, 9855, 9860, 9865, 9870, 9877, 9882, 9887, 9892,
+    9899, 9904, 9912, 9917, 9926, 9931, 9939, 9944, 9951, 9956, 9967, 9972, 9977, 9990, 9995, 10000,
+    10009, 10017, 10021, 10026, 10031, 10040, 10047, 10052, 10063, 10068, 10073, 10078, 10083, 10090, 10093, 10098,
+    10114, 10119, 10124, 10129, 10134, 10137, 10140, 10153, 10166, 10168, 10171, 10187, 10203, 10206, 10209, 10212,
+    10215, 10230, 10248, 10267, 10286, 10290, 10292, 10304, 10325, 10344, 10364, 10368, 10372, 10376, 10391, 10395,
+    10398, 10411, 10430, 10434, 10438, 10459, 10481, 10483, 10495, 10516, 10535, 10555, 10559, 10563, 10567, 10569,
+    10586, 10597, 10600, 10602, 10608, 10610, 10615, 10617, 10622, 10624, 10626, 10629, 10633, 10637, 10640, 10644,
+    10647, 10651, 10655, 10658, 10662, 10666, 10670, 10673, 10676, 10679, 10682, 10685, 10688, 10691, 10695, 10699,
+    10702, 10706, 10710, 10714, 10717, 10721, 10725, 10729, 10733, 10737, 10740, 10744, 10748, 10752, 10756, 10759,
+    10763, 10766, 10769, 10772, 10775, 10778, 10781, 10784, 10787, 10790, 10793, 10796, 10799, 10801, 10803, 10805,
+    10808, 10810, 10813, 10815, 10821, 10831, 10842, 10845, 10848, 10852, 10857, 10861, 10866, 10880, 10899, 10913,
+    10931, 10933, 10939, 10949, 10960, 10963, 10966, 10972, 10979, 10986, 10992, 10999, 11005, 11012, 11019, 11025,
+    11032, 11039, 11046, 11052, 11058, 11064, 11070, 11076, 11082, 11088, 11094, 11100, 11106, 11112, 11118, 11124,
+    11130, 11136, 11142, 11148, 11154, 11160, 11166, 11172, 11178, 11184, 11190, 11196, 11199, 11202, 11214, 11226,
+    11231, 11242, 11256, 11259, 11271, 11274, 11276, 11281, 11284, 11297, 11300, 11306, 11309, 11317, 11319, 11325,
+    11332, 11335, 11339, 11349, 11356, 11360, 11367, 11371, 11375, 11381, 11386, 11390, 11399, 11404, 11412, 11416,
+    11423, 11427, 11434, 11437, 11445, 11450, 11452, 11459, 11465, 11469, 11473, 11480, 11484, 11488, 11494, 11499,
+    11508, 11513, 11515, 11525, 11527, 11537, 11539, 11549, 11551, 11554, 11561, 11569, 11571, 11576, 11578, 11590,
+    11593, 11596, 11613, 11616, 11622, 11625, 11639, 11660, 11668, 11671, 11686, 11702, 11716, 11722, 11736, 11753,
+    11760, 11779, 11781, 11784, 11791, 11804, 11818, 11821, 11824, 11827, 11843, 11846, 11849, 11851, 11856, 11867,
+    11870, 11873, 11876, 11891, 11906, 11908, 11911, 11914, 11917, 11932, 11939, 11955, 11961, 11973, 11985, 12002,
+    12014, 12016, 12035, 12038, 12041, 12044, 12047, 12050, 12053, 12064, 12067, 12073, 12085, 12087, 12090, 12100,
+    12103, 12106, 12109, 12124, 12136, 12146, 12153, 12169, 12180, 12196, 12198, 12201, 12204, 12207, 12210, 12218,
+    12221, 12224, 12230, 12239, 12243, 12246, 12256, 12259, 12266, 12270, 12283, 12285, 12288, 12291, 12295, 12301,
+    12304, 12312, 12330, 12333, 12336, 12348, 12350, 12352, 12355, 12359, 12361, 12373, 12376, 12387, 12391, 12403,
+    12406, 12420, 12422, 12435, 12437, 12447, 12457, 12464, 12471, 12476, 12483, 12497, 12512, 12517, 12530, 12533,
+    12547, 12558, 12564, 12568, 12581, 12601, 12622, 12633, 12652, 12664, 12680, 12689, 12695, 12715, 12732, 12742,
+    12756, 12771, 12791, 12817, 12833, 12849, 12870, 12894, 12912, 12931, 12956, 12977, 12992, 13009, 13016, 13032,
+    13042, 13048, 13055, 13068, 13074, 13085, 13101, 13118, 13135, 13146, 13155, 13162, 13170, 13176, 13191, 13208,
+    13219, 13231, 13242, 13246, 13252, 13257, 13261, 13266, 13286, 13295, 13304, 13313, 13322, 13331, 13340, 13350,
+    13359, 13369, 13378, 13382, 13393, 13395, 13404, 13407, 13411, 13424, 13428, 13434, 13438, 13453, 13475, 13492,
+    13495, 13499, 13507, 13512, 13516, 13521, 13533, 13539, 13550, 13554, 13561, 13574, 13586, 13599, 13613, 13626,
+    13639, 13653, 13666, 13678, 13691, 13704, 13720, 13735, 13750, 13767, 13785, 13800, 13816, 13831, 13849, 13864,
+    13881, 13895, 13909, 13923, 13936, 13951, 13966, 13982, 13999, 14013, 14027, 14042, 14060, 14077, 14091, 14106,
+    14122, 14127, 14131, 14146, 14151, 14155, 14159, 14162, 14166, 14171, 14175, 14186, 14198, 14202, 14208, 14213,
+    14221, 14226, 14238, 14247, 14257, 14261, 14265, 14276, 14291, 14296, 14305, 14313, 14326, 14330, 14334, 14344,
+    14356, 14361, 14368, 14373, 14379, 14381, 14383, 14395, 14407, 14409, 14421, 14432, 14434, 14447, 14449, 14461,
+    14463, 14466, 14469, 14476, 14490, 14502, 14505, 14516, 14526, 14529, 14532, 14535, 14538, 14541, 14544, 14555,
+    14567, 14577, 14590, 14605, 14608, 14611, 14614, 14631, 14648, 14651, 14665, 14680, 14707, 14723, 14726, 14729,
+    14732, 14738, 14741, 14751, 14754, 14766, 14769, 14774, 14777, 14780, 14793, 14796, 14799, 14802, 14809, 14812,
+    14824, 14827, 14840, 14852, 14864, 14867, 14870, 14873, 14876, 14879, 14888, 14903, 14912, 14915, 14926, 14929,
+    14932, 14940, 14943, 14959, 14962, 14977, 14980, 14994, 14997, 15007, 15025, 15028, 15031, 15034, 15037, 15043,
+    15053, 15056, 15074, 15082, 15085, 15088, 15095, 15107, 15110, 15121, 15124, 15127, 15131, 15139, 15141, 15147,
+    15149, 15152, 15154, 15158, 15160, 15163, 15165, 15169, 15171, 15177, 15179, 15182, 15184, 15188, 15190, 15193,
+    15195, 15199, 15202, 15210, 15213, 15219, 15224, 15227, 15235, 15238, 15244, 15247, 15253, 15256, 15259, 15266,
+    15269, 15276, 15279, 15282, 15285, 15291, 15294, 15302, 15310, 15316, 15319, 15329, 15332, 15336, 15339, 15342,
+    15348, 15351, 15357, 15360, 15362, 15370, 15373, 15392, 15411, 15414, 15416, 15424, 15432, 15435, 15447, 15450,
+    15453, 15459, 15468, 15472, 15475, 15485, 15488, 15495, 15508, 15511, 15518, 15522, 15535, 15548, 15551, 15554,
+    15563, 15566, 15569, 15572, 15582, 15589, 15599, 15602, 15605, 15613, 15616, 15619, 15627, 15633, 15651, 15654,
+    15666, 15669, 15679, 15682, 15686, 15688, 15694, 15696, 15699, 15701, 15706, 15708, 15712, 15714, 15720, 15722,
+    15725, 15727, 15732, 15734, 15738, 15740, 15746, 15748, 15751, 15753, 15758, 15760, 15764, 15766, 15772, 15774,
+    15777, 15779, 15784, 15786, 15790, 15792, 15798, 15800, 15803, 15805, 15810, 15812, 15816, 15818, 15824, 15826,
+    15829, 15831, 15836, 15838, 15842, 15844, 15850, 15852, 15855, 15857, 15862, 15864, 15868, 15870, 15876, 15878,
+    15881, 15883, 15888, 15890, 15894, 15896, 15902, 15904, 15907, 15909, 15914, 15916, 15920, 15922, 15928, 15930,
+    15933, 15935, 15940, 15942, 15946, 15948, 15954, 15956, 15959, 15961, 15966, 15968, 15972, 15974, 15980, 15982,
+    15985, 15987, 15992, 15994, 15998, 16000, 16006, 16008, 16011, 16013, 16018, 16020, 16024, 16026, 16032, 16034,
+    16037, 16039, 16044, 16046, 16050, 16052, 16058, 16060, 16063, 16065, 16070, 16072, 16076, 16078, 16084, 16086,
+    16089, 16091, 16096, 16098, 16102, 16104, 16110, 16112, 16115, 16117, 16122, 16124, 16128, 16130, 16136, 16138,
+    16141, 16143, 16148, 16150, 16154, 16156, 16162, 16164, 16167, 16169, 16174, 16176, 16180, 16182, 16188, 16190,
+    16193, 16195, 16200, 16202, 16206, 16208, 16214, 16216, 16219, 16221, 16226, 16228, 16232, 16234, 16240, 16242,
+    16245, 16247, 16252, 16254, 16258, 16260, 16266, 16268, 16271, 16273, 16278, 16280, 16284, 16286, 16292, 16294,
+    16297, 16299, 16304, 16306, 16310, 16312, 16318, 16320, 16323, 16325, 16330, 16332, 16336, 16338, 16344, 16346,
+    16349, 16351, 16356, 16358, 16362, 16364, 16370, 16372, 16375, 16377, 16382, 16384, 16388, 16390, 16396, 16398,
+    16401, 16403, 16408, 16410, 16414, 16416, 16422, 16424, 16427, 16429, 16434, 16436, 16440, 16442, 16448, 16450,
+    16453, 16455, 16460, 16462, 16466, 16468, 16474, 16476, 16479, 16481, 16486, 16488, 16492, 16494, 16500, 16502,
+    16505, 16507, 16512, 16514, 16518, 16520, 16526, 16528, 16531, 16533, 16538, 16540, 16544, 16546, 16552, 16554,
+    16557, 16559, 16564, 16566, 16570, 16572, 16578, 16580, 16583, 16585, 16590, 16592, 16596, 16598, 16604, 16606,
+    16609, 16611, 16616, 16618, 16622, 16624, 16630, 16632, 16635, 16637, 16642, 16644, 16648, 16650, 16656, 16658,
+    16661, 16663, 16668, 16670, 16674, 16676, 16682, 16684, 16687, 16689, 16694, 16696, 16700, 16702, 16708, 16710,
+    16713, 16715, 16720, 16722, 16726, 16728, 16734, 16736, 16739, 16741, 16746, 16748, 16752, 16754, 16760, 16762,
+    16765, 16767, 16772, 16774, 16778, 16780, 16786, 16788, 16791, 16793, 16798, 16800, 16804, 16806, 16812, 16814,
+    16817, 16819, 16824, 16826, 16830, 16832, 16838, 16840, 16843, 16845, 16850, 16852, 16856, 16858, 16864, 16866,
+    16869, 16871, 16876, 16878, 16882, 16884, 16890, 16892, 16895, 16897, 16902, 16904, 16908, 16910, 16916, 16918,
+    16921, 16923, 16928, 16930, 16934, 16936, 16942, 16944, 16947, 16949, 16954, 16956, 16960, 16962, 16968, 16970,
+    16973, 16975, 16980, 16982, 16986, 16988, 16994, 16996, 16999, 17001, 17006, 17008, 17012, 17014, 17020, 17022,
+    17025, 17027, 17032, 17034, 17038, 17040, 17046, 17048, 17051, 17053, 17058, 17060, 17064, 17066, 17072, 17074,
+    17077, 17079, 17084, 17086, 17090, 17092, 17098, 17100, 17103, 17105, 17110, 17112, 17116, 17118, 17124, 17126,
+    17129, 17131, 17136, 17138, 17142, 17144, 17150, 17152, 17155, 17157, 17162, 17164, 17168, 17170, 17176, 17178,
+    17181, 17183, 17188, 17190, 17194, 17196, 17202, 17204, 17207, 17209, 17214, 17216, 17220, 17222, 17228, 17230,
+    17233, 17235, 17240, 17242, 17246, 17248, 17254, 17256, 17259, 17261, 17266, 17268, 17272, 17274, 17280, 17282,
+    17285, 17287, 17292, 17294, 17298, 17300, 17306, 17308, 17311, 17313, 17318, 17320, 17324, 17326, 17332, 17334,
+    17337, 17339, 17344, 17346, 17350, 17352, 17358, 17360, 17363, 17365, 17370, 17372, 17376, 17378, 17384, 17386,
+    17389, 17391, 17396, 17398, 17402, 17404, 17410, 17412, 17415, 17417, 17422, 17424, 17428, 17430, 17436, 17438,
+    17441, 17443, 17448, 17450, 17454, 17456, 17462, 17464, 17467, 17469, 17474, 17476, 17480, 17482, 17488, 17490,
+    17493, 17495, 17500, 17502, 17506, 17508, 17514, 17516, 17519, 17521, 17526, 17528, 17532,
 };
 
 inline constexpr uint16_t value_of_key[2220] = {

@@ -2,7 +2,6 @@
 // (first, last) ranges. Each distinct stage-2 block is classified once (all, none or
 // some of its code points match), so a query walks the stage-1 index, not 0x110000
 // lookups; only the mixed blocks are read code point by code point.
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -68,11 +67,18 @@ long named_value(const PropertyInfo &p, PyObject *value) {
     if (PyUnicode_READY(value) < 0) return -1;
 #endif
     if (!loose_key(value, buffer, key)) return -1;
-    const char *const *first = value_keys + p.first_key, *const *last = first + p.key_count;
-    const char *const *found =
-        std::lower_bound(first, last, key, [](const char *a, std::string_view b) { return std::string_view(a) < b; });
-    if (found == last || std::string_view(*found) != key) return -1;
-    return value_of_key[found - value_keys];
+    // The first of p's keys (sorted) not less than key.
+    size_t low = p.first_key, high = low + p.key_count;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (table_string(value_keys_text, value_keys_start, middle) < key)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low == size_t{p.first_key} + p.key_count || table_string(value_keys_text, value_keys_start, low) != key)
+        return -1;
+    return value_of_key[low];
 }
 
 // General_Category's groups: "LC" stands for Lu, Ll and Lt; a one-letter value for every
@@ -134,7 +140,9 @@ std::vector<bool> selected_values(const PropertyInfo &p, PyObject *value) {
     if (v < 0) return {};
     if (p.kind == KIND_ENUMERATED && std::strcmp(p.name, "General_Category") == 0) {
         for (uint16_t i = 0; i < p.value_count; ++i)
-            if (in_category_group(value_names[p.first_value + v], value_names[p.first_value + i])) selected[i] = true;
+            if (in_category_group(value_names_text + value_names_start[p.first_value + v],
+                                  value_names_text + value_names_start[p.first_value + i]))
+                selected[i] = true;
     } else {
         if (static_cast<size_t>(v) >= selected.size()) selected.resize(static_cast<size_t>(v) + 1, false);
         selected[static_cast<size_t>(v)] = true;

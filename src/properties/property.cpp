@@ -2,9 +2,8 @@
 // by its address, any other by its loose key in a generated hash table; a value kept in
 // a byte record comes from one two-stage lookup and a table of objects made at import;
 // string values are built per call.
-#include <algorithm>
-#include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "../database.h"
 #include "../generated/property_values_tables.h"
@@ -17,9 +16,9 @@ using namespace property_values;
 namespace {
 
 constexpr size_t PROPERTIES = sizeof property_info / sizeof property_info[0];
-constexpr size_t VALUES = sizeof value_names / sizeof value_names[0];
+constexpr size_t VALUES = std::size(value_names_start) - 1;
 constexpr size_t NUMBERS = sizeof numeric_values / sizeof numeric_values[0];
-constexpr size_t ALIASES = sizeof property_aliases / sizeof property_aliases[0];
+constexpr size_t ALIASES = std::size(property_aliases_start) - 1;
 
 // The answer of a property kept in a byte record: answer_objects[offset + (byte >> shift
 // & mask)] for the byte in `column` of record table `table`, the objects being the
@@ -90,8 +89,7 @@ int loose_property(PyObject *name) {
     std::string_view key;
     if (!loose_key(name, buffer, key)) return -1;
     const uint8_t k = property_key_slots[key_hash::slot_of(key.data(), key.size(), PROPERTY_KEY_SEED)];
-    if (k == 0xFF || property_key_sizes[k] != key.size() || std::memcmp(property_keys[k], key.data(), key.size()) != 0)
-        return -1;
+    if (k == 0xFF || table_string(property_keys_text, property_keys_start, k) != key) return -1;
     return property_of_key[k];
 }
 
@@ -172,11 +170,19 @@ PyObject *query_property(PyObject *module, PyObject *const *arguments, Py_ssize_
 
 namespace {
 
+// A new interned str of the UTF-8 text s; null with an exception set on failure.
+PyObject *interned_string(std::string_view s) {
+    PyObject *string = PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size()));
+    if (string != nullptr) PyUnicode_InternInPlace(&string);
+    return string;
+}
+
 // Makes answer_objects, record_answers and alias_slots; false with an exception set, and
 // nothing kept, on failure.
 bool make_answers() {
     bool made = true;
-    for (size_t i = 0; made && i < VALUES; ++i) made = (answer_objects[i] = PyUnicode_InternFromString(value_names[i]));
+    for (size_t i = 0; made && i < VALUES; ++i)
+        made = (answer_objects[i] = interned_string(table_string(value_names_text, value_names_start, i)));
     if (made) {
         answer_objects[FALSE_TRUE] = Py_NewRef(Py_False);
         answer_objects[FALSE_TRUE + 1] = Py_NewRef(Py_True);
@@ -196,7 +202,7 @@ bool make_answers() {
     }
     // The slots keep a reference to each alias, and so its address unique.
     for (size_t i = 0; made && i < ALIASES; ++i) {
-        PyObject *alias = PyUnicode_InternFromString(property_aliases[i]);
+        PyObject *alias = interned_string(table_string(property_aliases_text, property_aliases_start, i));
         made = alias != nullptr;
         if (!made) break;
         size_t slot = first_slot(alias);

@@ -18,6 +18,13 @@ constexpr size_t SCRIPTS = sizeof script_names / sizeof script_names[0];
 constexpr size_t BLOCKS = sizeof block_names / sizeof block_names[0];
 constexpr size_t AGES = sizeof age_names / sizeof age_names[0];
 
+// String i of a generated table of strings: its text (every string ended by a NUL) and
+// where each string begins.
+template <size_t N>
+inline std::string_view table_string(const char *text, const uint16_t (&start)[N], size_t i) {
+    return {text + start[i], static_cast<size_t>(start[i + 1] - start[i] - 1)};
+}
+
 // The value names as str, written only at import (create_property_strings), read-only
 // afterwards: script codes, blocks' short aliases and ages.
 extern PyObject *script_strings[SCRIPTS];
